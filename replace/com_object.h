@@ -7,8 +7,11 @@
 // A ComObject belongs to the thread (COM apartment) it was created on.
 #pragma once
 
-#include <oaidl.h>
+// <windows.h> comes before the headers that build on it.
+// clang-format off
 #include <windows.h>
+#include <oaidl.h>
+// clang-format on
 
 #include <array>
 #include <cstdint>

@@ -3,8 +3,11 @@
 #include "com_object.h"
 
 #include <gtest/gtest.h>
-#include <oleauto.h>
+// <windows.h> comes before the headers that build on it.
+// clang-format off
 #include <windows.h>
+#include <oleauto.h>
+// clang-format on
 
 #include <string>
 #include <vector>
