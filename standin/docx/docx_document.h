@@ -14,8 +14,8 @@
 //   text and inserting one) and "^p" (paragraph mark); replaceWith also takes "^&" (the found text).
 //   Any other code, or a lone '^' at the end, is an error, and so is a text longer than 255 UTF-16 units
 //   ("String parameter too long", counted as given: "^^" is two) and an empty find text.
-// - No match crosses a paragraph end, so a find text holding "^p" finds nothing (count 0). A "^p" in
-//   replaceWith is refused: the stand-in does not split paragraphs.
+// - No match crosses a paragraph end, so a find text holding "^p" (or a CR or LF) finds nothing (count 0).
+//   A "^p", CR or LF in replaceWith is refused: the stand-in does not split paragraphs.
 // - matchCase false: letters match whatever their case (a fixed table for Latin, Greek, Cyrillic and
 //   full-width Latin letters), and the replacement takes the case of what it replaces: a match in all
 //   capitals (with at least one cased letter) gets the replacement in capitals; a match whose first
