@@ -1,0 +1,1 @@
+// Pure parts of the main windows.
