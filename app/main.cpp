@@ -7,6 +7,7 @@
 #include "app/builder.h"
 #include "app/program.h"
 #include "app/selection_window.h"
+#include "windows/tab_control.h"
 
 namespace {
 
@@ -63,7 +64,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (!ole.Ok()) return StartUpFailed(L"程序无法初始化 OLE，无法启动。");
   SetCurrentDirectoryToProgramFolder();                                                              // step 2
   if (!velmora::InitialiseBuilder(instance)) return StartUpFailed(L"程序无法创建窗口，无法启动。");  // step 3
-  if (!PrepareWindows()) return StartUpFailed(L"程序的窗口描述有误，无法启动。");                    // step 4
+  if (!velmora::RegisterTabControl(instance)) return StartUpFailed(L"程序无法创建窗口，无法启动。");
+  if (!PrepareWindows()) return StartUpFailed(L"程序的窗口描述有误，无法启动。");  // step 4
   const velmora::WindowSpec* selection = velmora::FindWindowSpec(velmora::kSelectionWindow);
   if (!selection || !velmora::OpenWindow(*selection)) {  // step 5
     return StartUpFailed(L"程序无法创建选择方式窗口，无法启动。");
