@@ -21,147 +21,16 @@
 
 #include "com_object.h"
 #include "faults.h"
+#include "standin_support.h"
 
 namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace testing_support;
 
 constexpr wchar_t kSample[] = L"blk-paras-and-tables.docx";  // "Lorem ipsum dolor sit amet, ..."
-constexpr DWORD kProcessEndBoundMs = 20000;
 
-std::wstring FromEnvironment(const wchar_t* name) {
-  const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
-  if (size == 0) return {};
-  std::wstring value(size, L'\0');
-  value.resize(GetEnvironmentVariableW(name, value.data(), size));
-  return value;
-}
-
-class Handle {
- public:
-  explicit Handle(HANDLE h = nullptr) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
-  Handle(Handle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  ~Handle() {
-    if (h_ != nullptr) CloseHandle(h_);
-  }
-  HANDLE Get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
-
-// The running WordStandIn.exe processes, opened so that their end can be awaited.
-std::vector<Handle> StandInProcesses() {
-  std::vector<Handle> found;
-  const Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (snapshot.Get() == nullptr) return found;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
-       more = Process32NextW(snapshot.Get(), &entry)) {
-    if (_wcsicmp(entry.szExeFile, L"WordStandIn.exe") != 0) continue;
-    Handle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
-    if (process.Get() != nullptr) found.push_back(std::move(process));
-  }
-  return found;
-}
-
-// Waits, within a bound, until no stand-in process is left; true when none is.
-bool NoStandInLeft() {
-  const DWORD deadline = GetTickCount() + kProcessEndBoundMs;
-  for (;;) {
-    const std::vector<Handle> processes = StandInProcesses();
-    if (processes.empty()) return true;
-    const DWORD now = GetTickCount();
-    if (static_cast<LONG>(deadline - now) <= 0) return false;
-    WaitForSingleObject(processes.front().Get(), deadline - now);
-  }
-}
-
-std::string Bytes(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// A folder of its own under the temporary folder, removed with everything in it.
-class TempFolder {
- public:
-  TempFolder() {
-    wchar_t base[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, base);
-    path_ = fs::path(base) /
-            (L"velmora-com-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter_++));
-    fs::create_directories(path_);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::permissions(path_, fs::perms::owner_write, fs::perm_options::add, ignored);
-    for (const auto& entry : fs::directory_iterator(path_, ignored)) {
-      fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add, ignored);
-    }
-    fs::remove_all(path_, ignored);
-  }
-  const fs::path& Path() const { return path_; }
-
- private:
-  static inline int counter_ = 0;
-  fs::path path_;
-};
-
-// A fault for the stand-in, in force while this lives.
-class FaultSetting {
- public:
-  explicit FaultSetting(const std::wstring& text) {
-    const LSTATUS status =
-        RegSetKeyValueW(HKEY_LOCAL_MACHINE, standin::faults::kKey, standin::faults::kValue, REG_SZ,
-                        text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-    EXPECT_EQ(status, ERROR_SUCCESS);
-  }
-  FaultSetting(const FaultSetting&) = delete;
-  FaultSetting& operator=(const FaultSetting&) = delete;
-  ~FaultSetting() { RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, standin::faults::kKey, standin::faults::kValue); }
-};
-
-class ComApartment {
- public:
-  ComApartment() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-  ~ComApartment() {
-    if (SUCCEEDED(hr_)) CoUninitialize();
-  }
-  HRESULT Result() const { return hr_; }
-
- private:
-  HRESULT hr_;
-};
-
-// Registers the stand-in of this build once for the whole test program.
-class RegisterStandIn : public ::testing::Environment {
- public:
-  void SetUp() override {
-    std::wstring exe = FromEnvironment(L"VELMORA_STANDIN");
-    if (exe.empty()) return;
-    std::wstring command = L"\"" + exe + L"\" /RegServer";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    ASSERT_TRUE(CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &info))
-        << "cannot start " << testing::PrintToString(exe);
-    const Handle process(info.hProcess);
-    const Handle thread(info.hThread);
-    ASSERT_EQ(WaitForSingleObject(process.Get(), kProcessEndBoundMs), WAIT_OBJECT_0);
-    DWORD code = 1;
-    GetExitCodeProcess(process.Get(), &code);
-    ASSERT_EQ(code, 0u) << "WordStandIn.exe /RegServer failed";
-  }
-};
 const auto* const registration = ::testing::AddGlobalTestEnvironment(new RegisterStandIn);
 
 // One server with one document, the chain of objects the run uses.

@@ -1,0 +1,172 @@
+// The replacement run over real documents through the stand-in server: what each document ends up as,
+// and what the run says of it.
+#include "replace/run.h"
+
+#include <atomic>
+
+#include "docx_document.h"
+#include "standin_support.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace testing_support;
+
+constexpr wchar_t kSample[] = L"test.docx";  // "python-docx was here!", "python-docx was here too!"
+
+std::vector<std::u16string> Paragraphs(const fs::path& file) {
+  docx::Error error;
+  std::optional<docx::Document> d = docx::Document::Open(file, error);
+  if (!d) return {};
+  return d->ParagraphTexts();
+}
+
+std::u16string U16(const std::wstring& w) {
+  return std::u16string(w.begin(), w.end());
+}
+
+class RunTest : public ::testing::Test {
+ protected:
+  fs::path Copy(const std::wstring& name) {
+    const fs::path to = folder_.Path() / name;
+    fs::copy_file(fs::path(FromEnvironment(L"VELMORA_CORPUS")) / kSample, to);
+    fs::permissions(to, fs::perms::owner_write, fs::perm_options::add);
+    return to;
+  }
+  fs::path Write(const std::wstring& name, const std::string& bytes) {
+    const fs::path to = folder_.Path() / name;
+    std::ofstream(to, std::ios::binary) << bytes;
+    return to;
+  }
+  static RunPlan ModeOne(const std::vector<fs::path>& files, const std::wstring& find,
+                         const std::wstring& replace) {
+    RunInput input;
+    for (const fs::path& f : files) input.documents.push_back(f.wstring());
+    input.findBox = find;
+    input.replaceBox = replace;
+    auto checked = CheckRun(input);
+    EXPECT_TRUE(std::holds_alternative<RunPlan>(checked));
+    return std::get<RunPlan>(checked);
+  }
+  std::vector<DocumentResult> Run(const RunPlan& plan, RunSettings settings = {}) {
+    std::atomic<bool> stop{false};
+    std::vector<std::size_t> seen;
+    auto results = CarryOutRun(
+        plan, settings, [&](std::size_t n) { seen.push_back(n); }, stop);
+    EXPECT_TRUE(NoStandInLeft()) << "a server process was left behind";
+    return results;
+  }
+  static std::vector<Outcome> Outcomes(const std::vector<DocumentResult>& results) {
+    std::vector<Outcome> o;
+    for (const auto& r : results) o.push_back(r.outcome);
+    return o;
+  }
+
+  ComApartment apartment_;
+  TempFolder folder_;
+};
+
+TEST_F(RunTest, EveryPairReachesEveryDocumentExactlyAsTyped) {
+  const std::wstring longText(300, L'长');
+  std::vector<fs::path> files{Copy(L"a.docx"), Copy(L"空格 名字.docx"), Copy(L"c.docx")};
+  // "was here too!" before "was here!": pairs apply in line order.
+  const RunPlan plan =
+      ModeOne(files, L"here too\r\npython-docx\r\n!\r\nwas ", L"这里^也\r\n" + longText + L"\r\n\r\nwas  ");
+  const auto results = Run(plan);
+  EXPECT_EQ(Outcomes(results), std::vector<Outcome>(3, Outcome::kReplaced));
+  for (const fs::path& f : files) {
+    EXPECT_EQ(Paragraphs(f),
+              (std::vector<std::u16string>{U16(longText + L" was  here"), U16(longText + L" was  这里^也")}))
+        << f;
+  }
+}
+
+TEST_F(RunTest, BadDocumentsAreReportedAndLeftAsTheyWere) {
+  const fs::path good1 = Copy(L"good1.docx"), good2 = Copy(L"good2.docx");
+  const fs::path readOnly = Copy(L"readonly.docx");
+  fs::permissions(readOnly, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+  const fs::path corrupt = Write(L"corrupt.docx", "this is no zip");
+  const fs::path missing = folder_.Path() / L"missing.docx";
+  const fs::path locked = Copy(L"locked.docx");
+  const Handle lock(CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_NE(lock.Get(), nullptr);
+  const std::string before = Bytes(good2);
+
+  const auto results = Run(ModeOne({good1, missing, readOnly, corrupt, locked, good2}, L"here", L"there"));
+  EXPECT_EQ(Outcomes(results),
+            (std::vector<Outcome>{Outcome::kReplaced, Outcome::kMissing, Outcome::kReadOnly,
+                                  Outcome::kOpenFailed, Outcome::kInUse, Outcome::kReplaced}));
+  EXPECT_EQ(Bytes(readOnly), before);
+  EXPECT_EQ(Bytes(corrupt), "this is no zip");
+  EXPECT_FALSE(fs::exists(missing));
+  EXPECT_EQ(Paragraphs(good2)[0], u"python-docx was there!");
+}
+
+TEST_F(RunTest, NoServerMeansNothingChanges) {
+  const fs::path file = Copy(L"a.docx");
+  const std::string before = Bytes(file);
+  RunSettings settings;
+  settings.progId = L"Velmora.NoSuchServer";
+  EXPECT_EQ(Outcomes(Run(ModeOne({file}, L"here", L"there"), settings)),
+            std::vector<Outcome>{Outcome::kServerNotStarted});
+  EXPECT_EQ(Bytes(file), before);
+}
+
+TEST_F(RunTest, AFailedReplacementLeavesThatDocumentUntouchedAndTheOthersReplaced) {
+  std::vector<fs::path> files{Copy(L"a.docx"), Copy(L"b.docx"), Copy(L"c.docx")};
+  const std::string before = Bytes(files[2]);
+  // The second pair of the third document, after the first two were changed in the same server: they
+  // are given to a fresh server, where the fault (counted per server process) does not come again.
+  const FaultSetting fault(L"fail:Execute:6");
+  const auto results = Run(ModeOne(files, L"here\r\nwas", L"there\r\nis"));
+  EXPECT_EQ(Outcomes(results),
+            (std::vector<Outcome>{Outcome::kReplaced, Outcome::kReplaced, Outcome::kReplaceFailed}));
+  EXPECT_EQ(Bytes(files[2]), before);
+  EXPECT_EQ(Paragraphs(files[0])[0], u"python-docx is there!");
+  EXPECT_EQ(Paragraphs(files[1])[0], u"python-docx is there!");
+}
+
+TEST_F(RunTest, AServerThatDiesLosesNoDocumentAndNoneIsReportedReplaced) {
+  std::vector<fs::path> files{Copy(L"a.docx"), Copy(L"b.docx"), Copy(L"c.docx")};
+  std::vector<std::string> before;
+  for (const auto& f : files) before.push_back(Bytes(f));
+  const FaultSetting fault(L"exit:Open:2");
+  const auto results = Run(ModeOne(files, L"here", L"there"));
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    EXPECT_NE(results[i].outcome, Outcome::kReplaced) << i;
+    EXPECT_EQ(Bytes(files[i]), before[i]) << i;
+  }
+}
+
+TEST_F(RunTest, BatchesOfServersServeEveryDocument) {
+  std::vector<fs::path> files;
+  for (int i = 0; i < 5; ++i) files.push_back(Copy(L"d" + std::to_wstring(i) + L".docx"));
+  RunSettings settings;
+  settings.documentsPerServer = 2;
+  EXPECT_EQ(Outcomes(Run(ModeOne(files, L"here", L"there"), settings)),
+            std::vector<Outcome>(5, Outcome::kReplaced));
+  for (const auto& f : files) EXPECT_EQ(Paragraphs(f)[1], u"python-docx was there too!");
+}
+
+TEST_F(RunTest, ModeTwoGivesEachDocumentItsOwnTextsAndSkipsAMismatchedPage) {
+  const fs::path one = Copy(L"one.docx"), two = Copy(L"two.docx"), three = Copy(L"three.docx");
+  const std::string before = Bytes(two);
+  RunInput input;
+  input.mode = Mode::kPerDocument;
+  input.findBox = L"here\r\nwas";
+  input.pages[0] = {one.wstring(), L"一\r\n甲"};
+  input.pages[1] = {two.wstring(), L"only one line"};
+  input.pages[2] = {three.wstring(), L"三\r\n丙"};
+  const auto results = Run(std::get<RunPlan>(CheckRun(input)));
+  EXPECT_EQ(Outcomes(results),
+            (std::vector<Outcome>{Outcome::kReplaced, Outcome::kMismatch, Outcome::kReplaced}));
+  EXPECT_EQ(Paragraphs(one)[0], u"python-docx 甲 一!");
+  EXPECT_EQ(Paragraphs(three)[0], u"python-docx 丙 三!");
+  EXPECT_EQ(Bytes(two), before);
+}
+
+}  // namespace
+}  // namespace velmora
