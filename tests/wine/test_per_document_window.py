@@ -194,3 +194,74 @@ def test_esc_from_a_big_box_closes_the_window(win, page, box):
     win.key("Escape")
     win.wait_gone(PER_DOCUMENT)
     assert SELECTION in win.windows()
+
+
+RED = (255, 0, 0)
+
+
+def make_documents(folder, count):
+    names = [f"d{i}.docx" for i in range(1, count + 1)]
+    for n in names:
+        (folder / n).write_bytes(b"")
+    return names, ["Z:" + str(folder / n).replace("/", "\\") for n in names]
+
+
+def answer_message(app, *keys):
+    wait_until(dialog_info_shown, what="a message box")
+    app.key(*keys)
+    wait_until(lambda: not dialog_info_shown(), what="the message box to close")
+
+
+def test_caption_under_the_mouse_turns_red(win):
+    top, bottom = tab_spans(win)[2]
+    subprocess.run(["xdotool", "mousemove", "--sync", str(tab_strip_x(win)), str((top + bottom) // 2)], check=True)
+    wait_until(lambda: RED in caption_colours(win, 2), what="a red caption")
+    assert RED not in caption_colours(win, 1)
+    assert shown_on_tabs(win) == PAGES[0]  # hovering switches nothing
+
+
+def test_at_most_five_documents_are_listed_and_the_user_is_told(win, tmp_path):
+    names, paths = make_documents(tmp_path, 7)
+    add_documents(win, tmp_path, names)
+    answer_message(win, "Return")
+    assert controls(win)["列表框_文件列表"]["items"] == paths[:5]
+    assert [text(win, f"编辑框{k}_路径") for k in range(1, 6)] == paths[:5]
+
+
+@pytest.mark.parametrize("keys, texts_kept", [(["Return"], False), (["Tab", "space"], True)])
+def test_clearing_the_list_asks_what_becomes_of_the_page_texts(win, tmp_path, keys, texts_kept):
+    names, _ = make_documents(tmp_path, 2)
+    add_documents(win, tmp_path, names)
+    wait_until(lambda: len(controls(win)["列表框_文件列表"]["items"]) == 2, what="two documents")
+    win.set_text(PER_DOCUMENT, "编辑框2_替换内容", "for d2")
+    win.click(PER_DOCUMENT, "按钮5")
+    answer_message(win, *keys)
+    wait_until(lambda: controls(win)["列表框_文件列表"]["items"] == [], what="an empty list")
+    assert [text(win, f"编辑框{k}_路径") for k in range(1, 6)] == [""] * 5
+    assert text(win, "编辑框2_替换内容") == ("for d2" if texts_kept else "")
+
+
+def test_clear_buttons(win, tmp_path):
+    names, _ = make_documents(tmp_path, 1)
+    add_documents(win, tmp_path, names)
+    wait_until(lambda: len(controls(win)["列表框_文件列表"]["items"]) == 1, what="one document")
+    for name, t in [("编辑框_被替换内容", "find"), ("编辑框1_替换内容", "one"), ("编辑框2_替换内容", "two")]:
+        win.set_text(PER_DOCUMENT, name, t)
+    click_tab(win, 2)
+    win.click(PER_DOCUMENT, "按钮14")  # 清空 of page 2
+    wait_until(lambda: text(win, "编辑框2_替换内容") == "", what="page 2 cleared")
+    assert text(win, "编辑框1_替换内容") == "one"
+    win.click(PER_DOCUMENT, "按钮8")
+    wait_until(lambda: text(win, "编辑框_被替换内容") == "", what="find box cleared")
+    assert text(win, "编辑框1_替换内容") == "one"
+    win.click(PER_DOCUMENT, "按钮2")  # 全部清空
+    wait_until(lambda: text(win, "编辑框1_替换内容") == "", what="everything cleared")
+    assert controls(win)["列表框_文件列表"]["items"] == []
+    assert text(win, "编辑框1_路径") == ""
+
+
+def test_open_on_a_page_without_document_tells_the_user(win):
+    click_tab(win, 1)
+    win.click(PER_DOCUMENT, "按钮3")
+    answer_message(win, "Return")
+    assert set(win.windows()) == {SELECTION, PER_DOCUMENT}
