@@ -131,14 +131,10 @@ void ClearAll(Window& w) {
 }
 
 void Start(Window& w) {
-  RunInput input;
-  input.mode = Mode::kPerDocument;
-  input.documents = ListedDocuments(w);
-  input.findBox = w.Text(kPerDocumentFindBox);
-  for (std::size_t k = 0; k < kDocumentPages; ++k) {
-    input.pages[k] = {w.Text(kDocumentPageControls[k].nameBox), w.Text(kDocumentPageControls[k].replaceBox)};
-  }
-  StartRun(w, std::move(input));
+  PageTexts names;
+  for (std::size_t k = 0; k < kDocumentPages; ++k) names[k] = w.Text(kDocumentPageControls[k].nameBox);
+  StartRun(w,
+           PerDocumentRunInput(ListedDocuments(w), w.Text(kPerDocumentFindBox), names, ReplacementTexts(w)));
 }
 
 template <void (*F)(Window&)>

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <span>
+#include <utility>
 
 #include "replace/texts.h"
 #include "windows/shared_controls.h"
@@ -133,6 +134,17 @@ std::array<std::wstring, kDocumentPages> NameBoxTexts(const std::vector<std::wst
   std::array<std::wstring, kDocumentPages> out;
   for (std::size_t k = 0; k < kDocumentPages && k < listed.size(); ++k) out[k] = listed[k];
   return out;
+}
+
+RunInput PerDocumentRunInput(std::vector<std::wstring> listed, std::wstring findBox,
+                             const std::array<std::wstring, kDocumentPages>& nameBoxes,
+                             const std::array<std::wstring, kDocumentPages>& replaceBoxes) {
+  RunInput input;
+  input.mode = Mode::kPerDocument;
+  input.documents = std::move(listed);
+  input.findBox = std::move(findBox);
+  for (std::size_t k = 0; k < kDocumentPages; ++k) input.pages[k] = {nameBoxes[k], replaceBoxes[k]};
+  return input;
 }
 
 bool AnyPageText(const std::array<std::wstring, kDocumentPages>& texts) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/model.h"
 #include "replace/run_input.h"
@@ -43,6 +44,12 @@ std::array<std::wstring, kDocumentPages> TextsAfterRemoval(
 
 // The name box of page k shows list item k, or nothing when the list is shorter.
 std::array<std::wstring, kDocumentPages> NameBoxTexts(const std::vector<std::wstring>& listed);
+
+// What the start button hands to the run: the list in list order, the texts to be replaced, and for each
+// page its name box (the document's path, empty without one) and its replacement box, as the boxes hold them.
+RunInput PerDocumentRunInput(std::vector<std::wstring> listed, std::wstring findBox,
+                             const std::array<std::wstring, kDocumentPages>& nameBoxes,
+                             const std::array<std::wstring, kDocumentPages>& replaceBoxes);
 
 // True when any page holds replacement texts.
 bool AnyPageText(const std::array<std::wstring, kDocumentPages>& texts);

@@ -210,6 +210,22 @@ TEST(DocumentModel, NameBoxesShowListItemsInOrder) {
   EXPECT_EQ(NameBoxTexts({L"1", L"2", L"3", L"4", L"5", L"6"}), (Texts{L"1", L"2", L"3", L"4", L"5"}));
 }
 
+TEST(DocumentModel, RunInputCarriesEveryPageAsTheBoxesHoldIt) {
+  const Texts names{L"C:\\a.doc", L"C:\\b.docx", L"", L"", L""};
+  const Texts boxes{L"x\r\ny", L"z", L"stray", L"", L""};
+  const RunInput in = PerDocumentRunInput({L"C:\\a.doc", L"C:\\b.docx"}, L"p\r\nq\r\n", names, boxes);
+  EXPECT_EQ(in.mode, Mode::kPerDocument);
+  EXPECT_EQ(in.documents, (std::vector<std::wstring>{L"C:\\a.doc", L"C:\\b.docx"}));
+  EXPECT_EQ(in.findBox, L"p\r\nq\r\n");
+  EXPECT_TRUE(in.replaceBox.empty());
+  for (std::size_t k = 0; k < kDocumentPages; ++k) {
+    EXPECT_EQ(in.pages[k].path, names[k]) << k;
+    EXPECT_EQ(in.pages[k].replaceBox, boxes[k]) << k;
+  }
+  // Only pages with a document take part in the run, in page order.
+  EXPECT_EQ(RunDocuments(in), (std::vector<std::wstring>{L"C:\\a.doc", L"C:\\b.docx"}));
+}
+
 TEST(DocumentModel, AnyPageText) {
   EXPECT_FALSE(AnyPageText(Texts{}));
   EXPECT_TRUE(AnyPageText(Texts{L"", L"", L"", L"", L"x"}));
