@@ -420,6 +420,7 @@ bool Window::CreateControl(int index) {
       style |= c.hAlign == Align::Centre ? ES_CENTER : c.hAlign == Align::Far ? ES_RIGHT : ES_LEFT;
       style |= c.multiLine ? ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN : ES_AUTOHSCROLL;
       if (c.readOnly) style |= ES_READONLY;
+      if (c.vScroll) style |= WS_VSCROLL;
       break;
     case Kind::ListBox:
       cls = L"LISTBOX";

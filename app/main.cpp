@@ -70,5 +70,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (!selection || !velmora::OpenWindow(*selection)) {  // step 5
     return StartUpFailed(L"程序无法创建选择方式窗口，无法启动。");
   }
-  return velmora::RunMessageLoop();  // steps 6 and 7
+  const int code = velmora::RunMessageLoop();  // step 6
+  velmora::FinishRuns();
+  return code;  // step 7
 }

@@ -71,6 +71,7 @@ struct ControlDesc {
   // Edit boxes.
   bool multiLine = false;
   bool readOnly = false;
+  bool vScroll = false;  // a vertical scroll bar (multi-line boxes)
   std::optional<FontDesc> font;
 
   // List boxes: pixels added to the system's item height.

@@ -18,4 +18,6 @@ WindowSpec SelectionWindowSpec();
 namespace velmora {
 // The two main windows, from windows/.
 std::vector<WindowSpec> MainWindowSpecs();
+// Program end: lets the runs under way finish their batch and quit their servers.
+void FinishRuns();
 }  // namespace velmora

@@ -13,11 +13,11 @@ struct RunWindowState : WindowState {
   std::optional<RunInput> input;  // the input last handed over
 };
 
-// Hands `input` to the replacement run of `window`. The run itself is not built yet: the input is kept
-// with the window until the window is destroyed or the next input replaces it.
+// Checks `input` and, when it is sound, starts the replacement run of `window` on a thread of its own;
+// a fault of the input is shown as a message and nothing starts. One run a window at a time.
 void StartRun(Window& window, RunInput input);
 
-// Drops what the window keeps of its run; its about-to-be-destroyed handler calls this.
+// The window is closing: its run finishes the batch under way, quits its server and stops.
 void ForgetRun(Window& window);
 
 }  // namespace velmora
