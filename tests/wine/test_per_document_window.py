@@ -265,3 +265,39 @@ def test_open_on_a_page_without_document_tells_the_user(win):
     win.click(PER_DOCUMENT, "按钮3")
     answer_message(win, "Return")
     assert set(win.windows()) == {SELECTION, PER_DOCUMENT}
+
+
+@pytest.mark.parametrize("page, control, after_tab", [
+    (0, "列表框_文件列表", "按钮1"),
+    (0, "按钮8", "按钮5"),
+    (1, "编辑框1_路径", "编辑框_被替换内容"),
+])
+def test_enter_outside_the_big_boxes_changes_nothing(win, page, control, after_tab):
+    win.set_text(PER_DOCUMENT, "编辑框_被替换内容", "kept")  # what 按钮8 would clear
+    if page:
+        click_tab(win, page)
+    if control.startswith("按钮"):
+        win.activate(PER_DOCUMENT)  # a click would press it; the window's first focus is 按钮8
+    else:
+        win.click(PER_DOCUMENT, control)
+    win.wait_focus(PER_DOCUMENT, control)
+    before = controls(win)
+    win.key("Return")
+    win.key("Tab")  # handled after Enter: lands where Tab from `control` goes, so Enter moved nothing
+    win.wait_focus(PER_DOCUMENT, after_tab)
+    after = controls(win)
+    assert {n: (c["text"], c.get("items")) for n, c in after.items()} == \
+        {n: (c["text"], c.get("items")) for n, c in before.items()}
+    assert text(win, "编辑框_被替换内容") == "kept"  # Enter clicked no button
+    assert not dialog_open() and not dialog_info_shown()
+
+
+def test_opening_again_brings_the_open_window_back_with_its_contents(win):
+    win.set_text(PER_DOCUMENT, "编辑框_被替换内容", "kept")
+    click_tab(win, 2)
+    win.activate(SELECTION)
+    win.click(SELECTION, "按钮1")
+    wait_until(lambda: win.focus(PER_DOCUMENT), what="the window active again")
+    assert list(win.windows()).count(PER_DOCUMENT) == 1
+    assert text(win, "编辑框_被替换内容") == "kept"
+    assert shown_on_tabs(win) == PAGES[2]
