@@ -4,6 +4,7 @@
 //   dump WINDOW                     a window, its controls and its focused control
 //   settext WINDOW CONTROL TEXT     WM_SETTEXT; "\r", "\n" and "\\" in TEXT are escapes
 //   select WINDOW CONTROL INDEX     LB_SETCURSEL
+//   dialogs                         visible system dialogs (message boxes, the file dialog): title, texts
 //   quit
 #include <windows.h>
 
@@ -197,7 +198,10 @@ std::string Dump(HWND top) {
   std::string out = WindowJson(top);
   out.pop_back();
   out += ",\"focus\":" + Json(focus) + ",\"controls\":[";
-  for (std::size_t i = 0; i < controls.size(); ++i) out += (i ? "," : "") + ControlJson(controls[i]);
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    if (i) out += ",";
+    out += ControlJson(controls[i]);
+  }
   return out + "]}";
 }
 
@@ -214,6 +218,43 @@ std::wstring Unescape(const std::wstring& s) {
   return out;
 }
 
+// Visible top-level dialogs (class #32770) with the texts of their children.
+std::string Dialogs() {
+  std::vector<HWND> found;
+  EnumWindows(
+      [](HWND h, LPARAM lp) -> BOOL {
+        if (IsWindowVisible(h) && ClassOf(h) == L"#32770")
+          reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  std::string out = "[";
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    std::vector<HWND> children;
+    EnumChildWindows(
+        found[i],
+        [](HWND h, LPARAM lp) -> BOOL {
+          reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&children));
+    out += i ? ",{" : "{";
+    out += "\"title\":";
+    out += Json(TextOf(found[i]));
+    out += ",\"texts\":[";
+    bool first = true;
+    for (HWND c : children) {
+      const std::wstring t = TextOf(c);
+      if (t.empty()) continue;
+      if (!first) out += ",";
+      out += Json(t);
+      first = false;
+    }
+    out += "]}";
+  }
+  return out + "]";
+}
+
 std::string Error(const char* what) {
   return std::string("{\"error\":\"") + what + "\"}";
 }
@@ -226,11 +267,13 @@ std::string Run(const std::wstring& line) {
     std::string out = "[";
     bool first = true;
     for (HWND h : TopWindows()) {
-      out += (first ? "" : ",") + WindowJson(h);
+      if (!first) out += ",";
+      out += WindowJson(h);
       first = false;
     }
     return out + "]";
   }
+  if (verb == L"dialogs") return Dialogs();
   in >> window;
   HWND top = FindTop(window);
   if (verb == L"dump") return top ? Dump(top) : "null";

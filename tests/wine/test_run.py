@@ -1,0 +1,125 @@
+"""The replacement run end to end: the real program under wine, real clicks, the stand-in word processor
+on real documents, read back with python-docx (an independent reader)."""
+import os
+import shutil
+import subprocess
+import zipfile
+
+import docx
+import pytest
+
+from conftest import PER_DOCUMENT, SAME_TEXT, SELECTION, wait_until
+import test_per_document_window as per_document
+import test_same_text_window as same_text
+
+CORPUS = os.environ.get("VELMORA_CORPUS", os.path.join(os.path.dirname(__file__), "../../../shared/corpus/docx"))
+SAMPLE = os.path.join(CORPUS, "test.docx")  # "python-docx was here!", "python-docx was here too!"
+RESULTS = "窗口_替换结果"
+LONG = "长" * 300
+
+
+def copy_sample(folder, name):
+    path = folder / name
+    shutil.copyfile(SAMPLE, path)
+    os.chmod(path, 0o644)
+    return path
+
+
+def paragraphs(path):
+    return [p.text for p in docx.Document(str(path)).paragraphs]
+
+
+def entries(path):
+    with zipfile.ZipFile(path) as z:
+        return {n: z.read(n) for n in z.namelist()}
+
+
+def results_text(app):
+    app.wait_window(RESULTS, timeout=120)
+    return app.control(RESULTS, "编辑框_结果")["text"]
+
+
+def no_server_left():
+    ps = subprocess.run(["ps", "-eo", "stat=,args="], capture_output=True, text=True).stdout
+    return not [line for line in ps.splitlines() if "WordStandIn.exe" in line and not line.startswith("Z")]
+
+
+def message(app):
+    return wait_until(lambda: app.inspector.command("dialogs"), what="a message box")[0]
+
+
+def test_mode_one_replaces_every_document_and_reports_each(app, tmp_path):
+    names = ["甲 文件.docx", "b.docx", "bad.docx", "locked.docx"]
+    for n in names[:2] + names[3:]:
+        copy_sample(tmp_path, n)
+    (tmp_path / "bad.docx").write_bytes(b"not a document")
+    os.chmod(tmp_path / "locked.docx", 0o444)  # read-only for the program
+    locked_before = (tmp_path / "locked.docx").read_bytes()
+    before = entries(tmp_path / "b.docx")
+
+    same_text.open_same_text(app)
+    same_text.pick_in_dialog(app, tmp_path, names)
+    wait_until(lambda: len(same_text.items(app)[0]) == 4, what="four documents listed")
+    app.set_text(SAME_TEXT, "编辑框_被替换内容", "here too\r\npython-docx\r\n!\r\nwas \r\n")
+    app.set_text(SAME_TEXT, "编辑框_替换内容", f"th^ere 也\r\n{LONG}\r\n\r\nwas  ")
+    app.click(SAME_TEXT, "按钮1")
+
+    report = results_text(app).split("\r\n")
+    assert report[1:5] == ["文件甲 文件.docx：替换完毕！", "文件b.docx：替换完毕！", report[3], report[4]]
+    assert report[3].startswith("文件bad.docx：") and "未被替换" in report[3]
+    assert report[4].startswith("文件locked.docx：") and "未被替换" in report[4]
+    assert "2" in report[0]
+    assert app.dump(SAME_TEXT)["title"].endswith("——替换完毕！") and "V1.0" in app.dump(SAME_TEXT)["title"]
+    for n in names[:2]:
+        assert paragraphs(tmp_path / n) == [f"{LONG} was  here", f"{LONG} was  th^ere 也"]
+    after = entries(tmp_path / "b.docx")
+    assert {k for k in after if after[k] != before[k]} == {"word/document.xml"}
+    assert (tmp_path / "bad.docx").read_bytes() == b"not a document"
+    assert (tmp_path / "locked.docx").read_bytes() == locked_before
+    wait_until(no_server_left, what="no WordStandIn.exe left")
+
+
+@pytest.mark.parametrize("find, replace, text, caption", [
+    ("", "x", "请添加被替换内容！", "没有添加被替换的内容！"),
+    ("a", "", "请添加替换内容！", "没有添加替换的内容！"),
+    ("a\r\nb", "x", "请修改替换内容！", "被替换文本 与 替换文本 数量不对等！"),
+])
+def test_faults_of_the_input_are_told_and_nothing_starts(app, tmp_path, find, replace, text, caption):
+    copy_sample(tmp_path, "a.docx")
+    before = (tmp_path / "a.docx").read_bytes()
+    same_text.open_same_text(app)
+    same_text.pick_in_dialog(app, tmp_path, ["a.docx"])
+    wait_until(lambda: len(same_text.items(app)[0]) == 1, what="the document listed")
+    app.set_text(SAME_TEXT, "编辑框_被替换内容", find)
+    app.set_text(SAME_TEXT, "编辑框_替换内容", replace)
+    app.click(SAME_TEXT, "按钮1")
+    box = message(app)
+    assert box["title"] == caption and text in box["texts"]
+    app.key("Return")
+    wait_until(lambda: not app.inspector.command("dialogs"), what="the message to close")
+    assert RESULTS not in app.windows()
+    assert (tmp_path / "a.docx").read_bytes() == before
+
+
+def test_mode_two_gives_each_document_its_texts_and_leaves_a_mismatched_one_alone(app, tmp_path):
+    names = ["one.docx", "two.docx", "three.docx"]
+    for n in names:
+        copy_sample(tmp_path, n)
+    two_before = (tmp_path / "two.docx").read_bytes()
+    app.activate(SELECTION)
+    app.click(SELECTION, "按钮1")
+    app.wait_window(PER_DOCUMENT)
+    per_document.add_documents(app, tmp_path, names)
+    wait_until(lambda: app.control(PER_DOCUMENT, "编辑框3_路径")["text"].endswith("three.docx"), what="three pages")
+    app.set_text(PER_DOCUMENT, "编辑框_被替换内容", "here\r\nwas")
+    app.set_text(PER_DOCUMENT, "编辑框1_替换内容", "一\r\n甲")
+    app.set_text(PER_DOCUMENT, "编辑框2_替换内容", "only one line")
+    app.set_text(PER_DOCUMENT, "编辑框3_替换内容", "三\r\n丙")
+    app.click(PER_DOCUMENT, "按钮1")
+    report = results_text(app).split("\r\n")
+    assert report[1:4] == ["文件one.docx：替换完毕！", "文件two.docx：被替换文本 与 替换文本 数量不对等！未被替换！",
+                           "文件three.docx：替换完毕！"]
+    assert paragraphs(tmp_path / "one.docx")[0] == "python-docx 甲 一!"
+    assert paragraphs(tmp_path / "three.docx")[0] == "python-docx 丙 三!"
+    assert (tmp_path / "two.docx").read_bytes() == two_before
+    wait_until(no_server_left, what="no WordStandIn.exe left")
