@@ -9,6 +9,7 @@
 #include "app/builder.h"
 #include "app/model.h"
 #include "app/win_raii.h"
+#include "windows/tab_strip_layout.h"
 
 namespace velmora {
 
@@ -42,27 +43,17 @@ TabStrip* StripOf(HWND hwnd) {
   return reinterpret_cast<TabStrip*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
-// Tabs run down the right edge, each as long as its caption written top to bottom; a tab that would
-// pass the bottom starts a new row to the left of the last one.
 void Layout(HWND hwnd, TabStrip& s) {
   RECT rc;
   GetClientRect(hwnd, &rc);
+  std::vector<std::size_t> lengths;
+  for (const std::wstring& caption : s.captions) lengths.push_back(caption.size());
+  const TabStripLayout layout =
+      LayOutRightTabs(lengths, {s.thickness, s.charHeight, kCaptionPadding}, rc.right, rc.bottom);
   s.tabs.clear();
-  int row = 0;
-  int y = 0;
-  for (const std::wstring& caption : s.captions) {
-    const int length =
-        std::max(s.thickness, static_cast<int>(caption.size()) * s.charHeight + 2 * kCaptionPadding);
-    if (y > 0 && y + length > rc.bottom) {
-      ++row;
-      y = 0;
-    }
-    const int right = rc.right - row * s.thickness;
-    s.tabs.push_back(RECT{right - s.thickness, y, right, y + length});
-    y += length;
-  }
-  const int rows = s.captions.empty() ? 0 : row + 1;
-  s.pageArea = RECT{0, 0, std::max(0L, rc.right - static_cast<LONG>(rows * s.thickness)), rc.bottom};
+  for (const Rect& r : layout.tabs) s.tabs.push_back(RECT{r.left, r.top, r.left + r.width, r.top + r.height});
+  const Rect& p = layout.pageArea;
+  s.pageArea = RECT{p.left, p.top, p.left + p.width, p.top + p.height};
 }
 
 int TabAt(const TabStrip& s, POINT p) {
