@@ -123,3 +123,43 @@ def test_mode_two_gives_each_document_its_texts_and_leaves_a_mismatched_one_alon
     assert paragraphs(tmp_path / "three.docx")[0] == "python-docx 丙 三!"
     assert (tmp_path / "two.docx").read_bytes() == two_before
     wait_until(no_server_left, what="no WordStandIn.exe left")
+
+
+def set_fault(value):
+    key = r"HKLM\Software\Velmora\WordStandIn"
+    if value:
+        subprocess.run(["wine", "reg", "add", key, "/v", "Fault", "/t", "REG_SZ", "/d", value, "/f"],
+                       check=True, capture_output=True)
+    else:
+        subprocess.run(["wine", "reg", "delete", key, "/v", "Fault", "/f"], capture_output=True)
+
+
+def test_a_server_that_stops_answering_is_named_and_the_window_stays_usable(app, tmp_path):
+    names = ["a.docx", "b.docx"]
+    for n in names:
+        copy_sample(tmp_path, n)
+    before = {n: (tmp_path / n).read_bytes() for n in names}
+    same_text.open_same_text(app)
+    same_text.pick_in_dialog(app, tmp_path, names)
+    wait_until(lambda: len(same_text.items(app)[0]) == 2, what="two documents listed")
+    app.set_text(SAME_TEXT, "编辑框_被替换内容", "here")
+    app.set_text(SAME_TEXT, "编辑框_替换内容", "there")
+    set_fault("stall:Execute:2:100")  # the second document's call hangs, then the server ends
+    try:
+        app.click(SAME_TEXT, "按钮1")
+        wait_until(lambda: "第2个文件时停止了响应" in app.dump(SAME_TEXT)["title"], timeout=90,
+                   what="the window to say where the server stopped")
+        # Still usable: the boxes take input and the start button says a run is under way.
+        app.set_text(SAME_TEXT, "编辑框_替换内容", "typed meanwhile")
+        assert app.control(SAME_TEXT, "编辑框_替换内容")["text"] == "typed meanwhile"
+        app.click(SAME_TEXT, "按钮1")
+        box = message(app)
+        assert "正在进行" in "".join(box["texts"])
+        app.key("Return")
+        report = results_text(app)
+    finally:
+        set_fault("")
+    assert "替换完毕！" not in report.split("\r\n", 1)[1]
+    for n in names:
+        assert (tmp_path / n).read_bytes() == before[n]
+    wait_until(no_server_left, what="no WordStandIn.exe left")
