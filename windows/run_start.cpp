@@ -2,6 +2,7 @@
 // progress in the window's title, watches for a server that stopped answering, and shows the results.
 #include "windows/run_start.h"
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -24,6 +25,8 @@ constexpr ULONGLONG kStallBoundMs = 60000;
 // At program end, how long a run under way may take to finish its batch.
 constexpr DWORD kFinishBoundMs = 120000;
 constexpr wchar_t kMessageClass[] = L"VelmoraRunMessages";
+constexpr wchar_t kNoServerText[] =
+    L"无法启动WORD（Word.Application），没有文件被改动。请确认WORD已安装后再试。";
 
 struct Job {
   std::wstring window;  // the name of the window whose run it is
@@ -160,7 +163,19 @@ class RunController {
     job->thread.join();
     const std::wstring report = ResultsText(job->results);
     if (Window* w = FindWindowByName(job->window)) SetWindowTextW(w->Handle(), CompletionText().c_str());
-    std::erase_if(jobs_, [job](const auto& j) { return j.get() == job; });
+    // When the word processor could not be started at all, one message says so instead of a line a document.
+    const auto notStarted = [](const DocumentResult& r) { return r.outcome == Outcome::kServerNotStarted; };
+    const bool noServer = std::any_of(job->results.begin(), job->results.end(), notStarted) &&
+                          std::all_of(job->results.begin(), job->results.end(), [&](const DocumentResult& r) {
+                            return notStarted(r) || r.outcome == Outcome::kMismatch;
+                          });
+    const std::wstring window = job->window;
+    std::erase_if(jobs_, [job](const auto& j) { return j.get() == job; });  // job is gone from here on
+    if (noServer) {
+      Window* w = FindWindowByName(window);
+      MessageBoxW(w ? w->Handle() : nullptr, kNoServerText, L"Velmora", MB_OK | MB_ICONERROR);
+      return;
+    }
     static const WindowSpec results{ResultsWindowDesc(), {}};
     if (OpenWindow(results)) {
       if (Window* r = FindWindowByName(kResultsWindow)) r->SetText(kResultsBox, report);

@@ -49,7 +49,7 @@ def message(app):
 
 
 def test_mode_one_replaces_every_document_and_reports_each(app, tmp_path):
-    names = ["甲 文件.docx", "b.docx", "bad.docx", "locked.docx"]
+    names = ["a b.docx", "b.docx", "bad.docx", "locked.docx"]  # typed into the dialog: ASCII only
     for n in names[:2] + names[3:]:
         copy_sample(tmp_path, n)
     (tmp_path / "bad.docx").write_bytes(b"not a document")
@@ -65,7 +65,7 @@ def test_mode_one_replaces_every_document_and_reports_each(app, tmp_path):
     app.click(SAME_TEXT, "按钮1")
 
     report = results_text(app).split("\r\n")
-    assert report[1:5] == ["文件甲 文件.docx：替换完毕！", "文件b.docx：替换完毕！", report[3], report[4]]
+    assert report[1:5] == ["文件a b.docx：替换完毕！", "文件b.docx：替换完毕！", report[3], report[4]]
     assert report[3].startswith("文件bad.docx：") and "未被替换" in report[3]
     assert report[4].startswith("文件locked.docx：") and "未被替换" in report[4]
     assert "2" in report[0]
@@ -163,3 +163,26 @@ def test_a_server_that_stops_answering_is_named_and_the_window_stays_usable(app,
     for n in names:
         assert (tmp_path / n).read_bytes() == before[n]
     wait_until(no_server_left, what="no WordStandIn.exe left")
+
+
+def test_without_a_word_processor_one_message_says_so_and_nothing_changes(app, tmp_path):
+    copy_sample(tmp_path, "a.docx")
+    before = (tmp_path / "a.docx").read_bytes()
+    standin = os.path.join(os.environ.get("VELMORA_WIN_DIR", ""), "standin", "WordStandIn.exe")
+    same_text.open_same_text(app)
+    same_text.pick_in_dialog(app, tmp_path, ["a.docx"])
+    wait_until(lambda: len(same_text.items(app)[0]) == 1, what="the document listed")
+    app.set_text(SAME_TEXT, "编辑框_被替换内容", "here")
+    app.set_text(SAME_TEXT, "编辑框_替换内容", "there")
+    subprocess.run(["wine", standin, "/UnregServer"], check=True)
+    try:
+        app.click(SAME_TEXT, "按钮1")
+        box = message(app)
+    finally:
+        subprocess.run(["wine", standin, "/RegServer"], check=True)
+    assert "无法启动WORD" in "".join(box["texts"])
+    app.key("Return")
+    wait_until(lambda: not app.inspector.command("dialogs"), what="the message to close")
+    assert RESULTS not in app.windows()
+    assert (tmp_path / "a.docx").read_bytes() == before
+    assert app.dump(SAME_TEXT)["enabled"]
