@@ -235,6 +235,8 @@ def test_either_window_closes_alone_and_the_last_ends_the_program(window):
 def test_opening_again_keeps_the_one_window_and_its_contents(window, documents):
     expected = add_documents(window, documents)
     window.set_text(SAME_TEXT, FIND, "甲")
+    window.click(SAME_TEXT, REPLACE)
+    window.wait_focus(SAME_TEXT, REPLACE)
     hwnd = window.dump(SAME_TEXT)["hwnd"]
     uncover_selection(window)
     wait_until(lambda: not foreground(window), what="the selection window in front")
@@ -243,3 +245,16 @@ def test_opening_again_keeps_the_one_window_and_its_contents(window, documents):
     assert [n for n in window.windows()].count(SAME_TEXT) == 1
     assert window.dump(SAME_TEXT)["hwnd"] == hwnd
     assert items(window)[0] == expected and text(window, FIND) == "甲"
+    window.wait_focus(SAME_TEXT, REPLACE)  # the control that had the focus gets it back
+
+
+def test_opening_again_restores_the_minimised_window(window):
+    window.set_text(SAME_TEXT, FIND, "甲")
+    x, y, w, _ = window.dump(SAME_TEXT)["rect"]
+    window.click_at(x + w - 44, y + 11)  # the minimise box of the title bar
+    wait_until(lambda: window.dump(SAME_TEXT)["iconic"], what="the window to be minimised")
+    window.activate(SELECTION)
+    window.click(SELECTION, "按钮1")
+    wait_until(lambda: not window.dump(SAME_TEXT)["iconic"] and foreground(window), what="the window restored")
+    assert window.dump(SAME_TEXT)["rect"] == [x, y, w, 541]
+    assert text(window, FIND) == "甲"
