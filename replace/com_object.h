@@ -63,6 +63,22 @@ struct ComError {
   std::wstring description;  // the server's own words (EXCEPINFO), when it gave any
 };
 
+// COM for the calling thread, in a single-threaded apartment, for as long as this lives.
+class ComApartment {
+ public:
+  ComApartment() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+  ~ComApartment() {
+    if (SUCCEEDED(hr_)) CoUninitialize();
+  }
+  HRESULT Result() const { return hr_; }
+  bool Ok() const { return SUCCEEDED(hr_); }
+
+ private:
+  HRESULT hr_;
+};
+
 class ComObject {
  public:
   ComObject() = default;

@@ -22,21 +22,6 @@ constexpr std::int32_t kReplaceAll = 2;        // Execute Replace
 // No real document uses this password, so a protected document fails to open instead of prompting.
 constexpr wchar_t kNoPassword[] = L"\x1Velmora\x1No\x1Password\x1";
 
-// COM for the run's thread, for as long as the run lasts.
-class ComApartment {
- public:
-  ComApartment() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-  ~ComApartment() {
-    if (ok_) CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-  bool Ok() const { return ok_; }
-
- private:
-  bool ok_;
-};
-
 // A busy server rejects calls; retry them for a bounded time, then let the call fail.
 class RetryFilter final : public IMessageFilter {
  public:

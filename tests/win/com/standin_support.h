@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "com_object.h"
 #include "faults.h"
 
 namespace velmora::testing_support {
@@ -120,20 +121,6 @@ class FaultSetting {
   FaultSetting(const FaultSetting&) = delete;
   FaultSetting& operator=(const FaultSetting&) = delete;
   ~FaultSetting() { RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, standin::faults::kKey, standin::faults::kValue); }
-};
-
-class ComApartment {
- public:
-  ComApartment() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-  ~ComApartment() {
-    if (SUCCEEDED(hr_)) CoUninitialize();
-  }
-  HRESULT Result() const { return hr_; }
-
- private:
-  HRESULT hr_;
 };
 
 // Registers the stand-in of this build once for the whole test program.
