@@ -301,3 +301,16 @@ def test_opening_again_brings_the_open_window_back_with_its_contents(win):
     assert list(win.windows()).count(PER_DOCUMENT) == 1
     assert text(win, "编辑框_被替换内容") == "kept"
     assert shown_on_tabs(win) == PAGES[2]
+
+
+def window_named(title):
+    r = subprocess.run(["xdotool", "search", "--name", title], capture_output=True, text=True)
+    return r.returncode == 0 and r.stdout.strip()
+
+
+def test_start_hands_the_window_to_the_run_which_checks_it(win):
+    win.click(PER_DOCUMENT, "按钮1")  # nothing entered: the run refuses with its message, the window stays
+    wait_until(lambda: window_named("没有添加被替换的内容"), what="the run's check message")
+    win.key("Return")
+    wait_until(lambda: not window_named("没有添加被替换的内容"), what="the message to close")
+    assert set(win.windows()) == {SELECTION, PER_DOCUMENT}
