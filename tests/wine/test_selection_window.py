@@ -96,3 +96,20 @@ def test_backgrounds_are_the_window_blue_with_coloured_texts(app):
         x, y, w, h = by_name[group]["rect"]
         inside = colours(x + 4, y + 30, 20, h - 36)
         assert inside == {BLUE}, group
+
+
+@pytest.mark.parametrize("mode_one, opened", [(False, "窗口_分别替换"), (True, "窗口_相同替换")])
+def test_space_on_the_button_opens_the_checked_mode_and_a_second_click_only_activates(app, mode_one, opened):
+    app.activate(SELECTION)
+    app.wait_focus(SELECTION, "单选框2")
+    if mode_one:
+        app.key("Down")
+        wait_until(lambda: checks(app)["单选框1"], what="mode one checked")
+    app.key("Tab" if not mode_one else "shift+Tab")
+    app.wait_focus(SELECTION, "按钮1")
+    app.key("space")
+    app.wait_window(opened)
+    assert set(app.windows()) == {SELECTION, opened}
+    app.click(SELECTION, "按钮1")
+    wait_until(lambda: app.dump(opened)["foreground"], what=f"{opened} in front")
+    assert len([w for w in app.inspector.command("windows") if w["name"] == opened]) == 1
