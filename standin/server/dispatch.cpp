@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "faults.h"
+#include "usage.h"
 
 namespace standin {
 
@@ -134,6 +135,7 @@ HRESULT DispatchObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
 }
 
 HRESULT DispatchObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+  usage::CountGetIds();
   if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
   if (names == nullptr || ids == nullptr || count == 0) return E_INVALIDARG;
   // Only the member name binds: the members take their arguments by position.
@@ -157,6 +159,7 @@ const MemberInfo* DispatchObject::Find(DISPID id) const {
 
 HRESULT DispatchObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                EXCEPINFO* exception, UINT* argError) {
+  usage::CountInvoke();
   if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
   const MemberInfo* member = Find(id);
   if (member == nullptr || (flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) == 0) {

@@ -16,6 +16,7 @@
 #include "dispatch.h"
 #include "objects.h"
 #include "registration.h"
+#include "usage.h"
 
 namespace standin {
 namespace {
@@ -102,6 +103,7 @@ int Serve() {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+  usage::WriteIfAsked();
   return 0;
 }
 
