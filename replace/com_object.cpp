@@ -2,6 +2,7 @@
 
 #include <oleauto.h>
 
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -108,17 +109,21 @@ bool ComArg::ToVariant(VARIANT& out) const {
 
 // --- ComObject: ownership ---
 
-ComObject::ComObject(const ComObject& other) : dispatch_(other.dispatch_), lastError_(other.lastError_) {
+ComObject::ComObject(const ComObject& other)
+    : dispatch_(other.dispatch_), ids_(other.ids_), lastError_(other.lastError_) {
   if (dispatch_ != nullptr) dispatch_->AddRef();
 }
 
 ComObject::ComObject(ComObject&& other) noexcept
-    : dispatch_(std::exchange(other.dispatch_, nullptr)), lastError_(std::move(other.lastError_)) {}
+    : dispatch_(std::exchange(other.dispatch_, nullptr)),
+      ids_(std::move(other.ids_)),
+      lastError_(std::move(other.lastError_)) {}
 
 ComObject& ComObject::operator=(const ComObject& other) {
   if (this != &other) {
     if (other.dispatch_ != nullptr) other.dispatch_->AddRef();
     Reset(other.dispatch_);
+    ids_ = other.ids_;
     lastError_ = other.lastError_;
   }
   return *this;
@@ -127,6 +132,7 @@ ComObject& ComObject::operator=(const ComObject& other) {
 ComObject& ComObject::operator=(ComObject&& other) noexcept {
   if (this != &other) {
     Reset(std::exchange(other.dispatch_, nullptr));
+    ids_ = std::move(other.ids_);
     lastError_ = std::move(other.lastError_);
   }
   return *this;
@@ -139,6 +145,7 @@ ComObject::~ComObject() {
 void ComObject::Reset(IDispatch* owned) {
   // Swap first: Release may run server code that reaches back to this reference.
   IDispatch* old = std::exchange(dispatch_, owned);
+  ids_.reset();  // the ids were the old object's
   if (old != nullptr) old->Release();
 }
 
@@ -178,16 +185,47 @@ bool ComObject::Create(ComObject& ref, std::wstring_view progIdOrClsid) {
 
 // --- ComObject: member calls ---
 
+DISPID MemberIds::Find(std::wstring_view name) const {
+  for (const Entry& e : entries_) {
+    if (CompareStringOrdinal(e.name.data(), static_cast<int>(e.name.size()), name.data(),
+                             static_cast<int>(name.size()), TRUE) == CSTR_EQUAL) {
+      return e.id;
+    }
+  }
+  return DISPID_UNKNOWN;
+}
+
+void MemberIds::Remember(std::wstring_view name, DISPID id) {
+  if (Find(name) == DISPID_UNKNOWN) entries_.push_back({std::wstring(name), id});
+}
+
+HRESULT ComObject::BindMember(std::wstring_view name, DISPID& id) const {
+  if (ids_ != nullptr) {
+    id = ids_->Find(name);
+    if (id != DISPID_UNKNOWN) return S_OK;
+  }
+  std::wstring member(name);
+  LPOLESTR names[] = {member.data()};
+  id = DISPID_UNKNOWN;
+  const HRESULT hr = dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  if (FAILED(hr)) return hr;  // a name the object does not know is asked again next time
+  try {
+    if (ids_ == nullptr) ids_ = std::make_shared<MemberIds>();
+    ids_->Remember(name, id);
+  } catch (const std::bad_alloc&) {
+    // Not remembered: the call goes ahead all the same.
+  }
+  return hr;
+}
+
 bool ComObject::Invoke(std::wstring_view name, WORD flags, std::span<const ComArg> args,
                        VARIANT* result) const {
   if (dispatch_ == nullptr) {
     lastError_ = {E_POINTER, {}};
     return false;
   }
-  std::wstring member(name);
-  LPOLESTR names[] = {member.data()};
   DISPID dispid = DISPID_UNKNOWN;
-  HRESULT hr = dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &dispid);
+  HRESULT hr = BindMember(name, dispid);
   if (FAILED(hr)) {
     lastError_ = {hr, {}};
     return false;

@@ -1,8 +1,9 @@
 // ComObject: the late-bound automation client. A reference to one object of an automation server, empty
-// or holding one counted IDispatch reference. Member names are bound at the time of each call, without
-// regard to case; arguments are a few typed values (ComArg). A failure anywhere yields an empty reference
-// (or false) and shows nothing, so a chain of accesses stays empty after its first failure; LastError()
-// tells what went wrong for whoever needs to know (a hung or vanished server, a refused save).
+// or holding one counted IDispatch reference. Member names are bound at their first call through a
+// reference (or through any reference sharing its MemberIds), without regard to case; arguments are a few
+// typed values (ComArg). A failure anywhere yields an empty reference (or false) and shows nothing, so a
+// chain of accesses stays empty after its first failure; LastError() tells what went wrong for whoever needs
+// to know (a hung or vanished server, a refused save).
 //
 // A ComObject belongs to the thread (COM apartment) it was created on.
 #pragma once
@@ -15,9 +16,11 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmora {
 
@@ -79,6 +82,23 @@ class ComApartment {
   HRESULT hr_;
 };
 
+// The member ids of one kind of object, learnt as its members are called. Each reference keeps its own;
+// references the caller knows to be of one kind (every document's Content is a Range) can share one, so
+// that a member name is looked up once for all of them instead of at every call.
+class MemberIds {
+ public:
+  // The id remembered for name (compared without regard to case), or DISPID_UNKNOWN.
+  DISPID Find(std::wstring_view name) const;
+  void Remember(std::wstring_view name, DISPID id);
+
+ private:
+  struct Entry {
+    std::wstring name;
+    DISPID id;
+  };
+  std::vector<Entry> entries_;
+};
+
 class ComObject {
  public:
   ComObject() = default;
@@ -129,6 +149,10 @@ class ComObject {
   // The held object, not AddRef'ed (for passing on within the same apartment).
   IDispatch* Get() const { return dispatch_; }
 
+  // Makes this reference look member ids up in ids and remember new ones there. Only for objects of the
+  // kind the ids were learnt on.
+  void ShareMemberIds(std::shared_ptr<MemberIds> ids) { ids_ = std::move(ids); }
+
   // The outcome of the last call made through this reference (a failed member access, a failed create).
   const ComError& LastError() const { return lastError_; }
 
@@ -139,7 +163,11 @@ class ComObject {
   bool Invoke(std::wstring_view name, WORD flags, std::span<const ComArg> args, VARIANT* result) const;
   ComObject InvokeForObject(std::wstring_view name, WORD flags, std::span<const ComArg> args) const;
 
+  // The id of a member: remembered, or asked of the object.
+  HRESULT BindMember(std::wstring_view name, DISPID& id) const;
+
   IDispatch* dispatch_ = nullptr;
+  mutable std::shared_ptr<MemberIds> ids_;  // made at the first call; shared by copies of this reference
   mutable ComError lastError_;
 };
 

@@ -6,6 +6,8 @@
 #include <objidl.h>
 // clang-format on
 
+#include <memory>
+
 #include "replace/com_object.h"
 #include "replace/find_text.h"
 
@@ -85,11 +87,16 @@ struct BatchDoc {
 
 // Applies every pair of one opened document. False when any call failed.
 bool ReplaceInDocument(const ComObject& document, const PlannedDocument& planned, HRESULT& failure) {
+  // Every Content is a Range and every Range's Find a Find: their member names are looked up once.
+  const auto rangeIds = std::make_shared<MemberIds>();
+  const auto findIds = std::make_shared<MemberIds>();
   for (const ReplacePair& pair : planned.pairs) {
     for (const ExecuteCall& call : PlanExecutes(pair.find, pair.replace)) {
       // A fresh range for every call: a range's find object keeps the state of its last search.
-      const ComObject content = ComObject::ReadObjectProperty(document, L"Content");
-      const ComObject find = ComObject::ReadObjectProperty(content, L"Find");
+      ComObject content = ComObject::ReadObjectProperty(document, L"Content");
+      content.ShareMemberIds(rangeIds);
+      ComObject find = ComObject::ReadObjectProperty(content, L"Find");
+      find.ShareMemberIds(findIds);
       const bool ok = ComObject::CallMethod(
           find, L"Execute", call.findText, true /*MatchCase*/, false /*MatchWholeWord*/,
           false /*MatchWildcards*/, false /*MatchSoundsLike*/, false /*MatchAllWordForms*/, true /*Forward*/,
@@ -107,12 +114,20 @@ bool ReplaceInDocument(const ComObject& document, const PlannedDocument& planned
 }  // namespace
 
 std::optional<Outcome> CheckDocumentFile(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
-    return Outcome::kMissing;
+  // A path past MAX_PATH is checked in the form that reaches it; whether the word processor can open it
+  // is for the word processor to say.
+  const std::wstring checked = ExtendedLengthPath(path);
+  const DWORD attributes = GetFileAttributesW(checked.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Outcome::kMissing;
+    return std::nullopt;  // not known to be missing: the word processor tells what it makes of it
+  }
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Outcome::kMissing;
   if (attributes & FILE_ATTRIBUTE_READONLY) return Outcome::kReadOnly;
   // Open for writing with no sharing: fails while another program has the file open.
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE h =
+      CreateFileW(checked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     if (error == ERROR_ACCESS_DENIED) return Outcome::kReadOnly;

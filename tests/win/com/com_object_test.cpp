@@ -9,6 +9,7 @@
 #include <oleauto.h>
 // clang-format on
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -223,12 +224,39 @@ TEST_F(ComObjectTest, MemberNamesBindWithoutRegardToCase) {
   const ComObject obj = ComObject::FromDispatch(&fake_);
   for (const wchar_t* name : {L"Record", L"record", L"RECORD", L"rEcOrD"}) {
     EXPECT_TRUE(ComObject::CallMethod(obj, name)) << name;
-    EXPECT_EQ(fake_.boundNames.back(), name);
   }
+  EXPECT_EQ(fake_.boundNames, std::vector<std::wstring>{L"Record"});  // one name, whatever its case
   for (const wchar_t* name : {L"child", L"CHILD"}) {
     EXPECT_FALSE(ComObject::ReadObjectProperty(obj, name).Empty()) << name;
     EXPECT_FALSE(ComObject::CallObjectMethod(obj, name).Empty()) << name;
   }
+}
+
+TEST_F(ComObjectTest, MemberIdsAreLookedUpOnceForEveryObjectThatSharesThem) {
+  FakeObject sameKind;
+  {
+    ComObject obj = ComObject::FromDispatch(&fake_);
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(ComObject::CallMethod(obj, L"Record"));
+    EXPECT_FALSE(ComObject::CallMethod(obj, L"Missing"));  // an unknown name is asked again each time
+    EXPECT_FALSE(ComObject::CallMethod(obj, L"Missing"));
+    const ComObject copy = obj;
+    EXPECT_TRUE(ComObject::CallMethod(copy, L"Record"));
+    EXPECT_EQ(fake_.boundNames, (std::vector<std::wstring>{L"Record", L"Missing", L"Missing"}));
+
+    // Another object, told it is of the same kind, binds nothing; one put in the reference binds afresh.
+    auto ids = std::make_shared<MemberIds>();
+    obj.ShareMemberIds(ids);
+    EXPECT_TRUE(ComObject::CallMethod(obj, L"Number"));
+    ComObject other = ComObject::FromDispatch(&sameKind);
+    other.ShareMemberIds(ids);
+    EXPECT_TRUE(ComObject::CallMethod(other, L"number"));
+    EXPECT_TRUE(sameKind.boundNames.empty());
+    obj = ComObject::FromDispatch(&sameKind);
+    EXPECT_TRUE(ComObject::CallMethod(obj, L"Record"));
+    EXPECT_EQ(sameKind.boundNames, std::vector<std::wstring>{L"Record"});
+  }
+  EXPECT_EQ(sameKind.refs, 1);
+  EXPECT_EQ(fake_.refs, 1);
 }
 
 TEST_F(ComObjectTest, PropertyReadsAskForPropertyOrMethod) {
