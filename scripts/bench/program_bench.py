@@ -48,6 +48,19 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / TICKS  # utime, stime
 
 
+def thread_cpu(pid):
+    """CPU seconds of each of the process's threads, by thread id, with the thread's name."""
+    out = {}
+    for tid in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{tid}/comm") as f:
+                name = f.read().strip()
+            out[tid] = (name, cpu_seconds(f"{pid}/task/{tid}"))
+        except OSError:
+            pass
+    return out
+
+
 def status_kib(pid, field):
     with open(f"/proc/{pid}/status") as f:
         for line in f:
@@ -87,6 +100,7 @@ def main():
         pid = program_pid()
         window = app.dump(SAME_TEXT)["hwnd"]
         cpu_before = cpu_seconds(pid)
+        threads_before = thread_cpu(pid)
         rss_before = status_kib(pid, "VmRSS")
         ping = subprocess.Popen(["wine", PING, str(window), "替换完毕"], stdout=subprocess.PIPE, text=True)
         time.sleep(1)  # let the probe start before the run does
@@ -95,6 +109,7 @@ def main():
         app.wait_window(RESULTS, timeout=7200)
         wall = time.monotonic() - start
         cpu = cpu_seconds(pid) - cpu_before
+        threads = thread_cpu(pid)
         peak = status_kib(pid, "VmHWM")
         report = app.control(RESULTS, "编辑框_结果")["text"].split("\r\n")
         answers = dict(zip(*[iter(ping.communicate(timeout=120)[0].split())] * 2))
@@ -121,6 +136,9 @@ def main():
         "documents": len(names), "pairs": pairs, "replaced": replaced, "find_texts_left": left,
         "wall_s": round(wall, 2), "program_cpu_s": round(cpu, 2),
         "program_cpu_share": round(cpu / wall, 4) if wall else None,
+        "program_threads_cpu_s": sorted(
+            ([name, round(c - threads_before.get(tid, (name, 0))[1], 2)] for tid, (name, c) in threads.items()),
+            key=lambda t: -t[1])[:6],
         "program_rss_before_kib": rss_before, "program_peak_kib": peak,
         "servers": len(servers),
         "server_cpu_s": round(sum(s["user_ms"] + s["kernel_ms"] for s in servers) / 1000, 2),
