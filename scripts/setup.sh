@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building and testing Velmora needs, once. Quiet when everything is there.
+# Installs what building and testing Velmora needs, once, and any further packages named as arguments (the
+# benchmarks' own). Quiet when everything is there.
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,7 @@ packages=(
   libz-mingw-w64-dev zlib1g-dev googletest libgtest-dev
   wine wine64 xvfb xdotool x11-utils xclip imagemagick fonts-wqy-microhei
   python3-docx python3-lxml python3-pytest
+  "$@"
 )
 
 missing=()
