@@ -100,6 +100,29 @@ std::variant<RunPlan, CheckFault> CheckRun(const RunInput& input) {
   return plan;
 }
 
+std::wstring ExtendedLengthPath(std::wstring_view path) {
+  constexpr std::size_t kLongPath = 260;  // MAX_PATH, the first length the plain form cannot take
+  const std::wstring given(path);
+  if (path.size() < kLongPath) return given;
+  std::wstring slashed(path);
+  std::replace(slashed.begin(), slashed.end(), L'/', L'\\');
+  if (slashed.starts_with(L"\\\\?\\") || slashed.starts_with(L"\\\\.\\")) return given;
+  for (std::size_t at = 0; at < slashed.size();) {
+    const std::size_t end = std::min(slashed.find(L'\\', at), slashed.size());
+    const std::wstring_view part = std::wstring_view(slashed).substr(at, end - at);
+    if (part == L"." || part == L"..") return given;
+    at = end + 1;
+  }
+  const bool drive =
+      slashed.size() >= 3 && slashed[1] == L':' && slashed[2] == L'\\' &&
+      ((slashed[0] >= L'A' && slashed[0] <= L'Z') || (slashed[0] >= L'a' && slashed[0] <= L'z'));
+  if (drive) return L"\\\\?\\" + slashed;
+  if (slashed.starts_with(L"\\\\") && slashed.size() > 2 && slashed[2] != L'\\') {
+    return L"\\\\?\\UNC\\" + slashed.substr(2);
+  }
+  return given;
+}
+
 std::vector<std::vector<std::size_t>> ServerBatches(const RunPlan& plan, std::size_t perServer) {
   std::vector<std::vector<std::size_t>> batches;
   perServer = std::max<std::size_t>(perServer, 1);

@@ -82,6 +82,12 @@ struct RunPlan {
 // Checks the input in a fixed order and gives the first fault found, or the plan of the run.
 std::variant<RunPlan, CheckFault> CheckRun(const RunInput& input);
 
+// The form of a document's path that file functions take even past MAX_PATH characters: a full path
+// (C:\... or \\server\share\...) of 260 characters or more gets the \\?\ prefix, with every / turned
+// into \. Shorter paths, paths already in that form, relative paths and paths with a . or .. part (which
+// that form would take literally) come back as they are.
+std::wstring ExtendedLengthPath(std::wstring_view path);
+
 // How many documents one server opens before the run quits it and starts a fresh one.
 inline constexpr std::size_t kDocumentsPerServer = 20;
 

@@ -38,6 +38,10 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
                               TRUE) == CSTR_EQUAL;
 }
 
+// The word processor opens no document whose full path is longer than this, whatever the file system
+// allows.
+constexpr std::size_t kLongestPath = MAX_PATH - 1;
+
 bool HasDocxExtension(const std::wstring& path) {
   const std::wstring extension = std::filesystem::path(path).extension().wstring();
   return SamePath(extension, L".docx");
@@ -182,6 +186,10 @@ Ref<DocumentObject> DocumentsObject::Open(const CallArgs& args) {
       active_ = open;
       return open;
     }
+  }
+  if (path.size() > kLongestPath) {
+    Fail(L"The file name or path is too long (more than " + std::to_wstring(kLongestPath) +
+         L" characters): \"" + path + L"\"");
   }
   if (!HasDocxExtension(path)) {
     Fail(L"The stand-in opens .docx documents only; cannot open \"" + path + L"\"");

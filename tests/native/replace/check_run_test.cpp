@@ -244,3 +244,50 @@ TEST(ServerBatches, TwentyDocumentsAServer) {
 
 }  // namespace
 }  // namespace velmora
+
+namespace velmora {
+namespace {
+
+struct LongPathCase {
+  const char* name;
+  std::wstring path;
+  std::wstring expected;
+  friend void PrintTo(const LongPathCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class ExtendedLengthPathTest : public testing::TestWithParam<LongPathCase> {};
+
+TEST_P(ExtendedLengthPathTest, ReachesLongPathsAndLeavesTheRest) {
+  EXPECT_EQ(ExtendedLengthPath(GetParam().path), GetParam().expected);
+}
+
+const std::wstring kDeep = std::wstring(120, L'd') + L"\\" + std::wstring(120, L'e');  // 241 characters
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, ExtendedLengthPathTest,
+    testing::Values(LongPathCase{"short_path_unchanged", L"C:\\a\\b.docx", L"C:\\a\\b.docx"},
+                    LongPathCase{"longest_plain_path_unchanged", L"C:\\" + std::wstring(251, L'x') + L".docx",
+                                 L"C:\\" + std::wstring(251, L'x') + L".docx"},
+                    LongPathCase{"drive_path_of_260", L"C:\\" + std::wstring(252, L'x') + L".docx",
+                                 L"\\\\?\\C:\\" + std::wstring(252, L'x') + L".docx"},
+                    LongPathCase{"forward_slashes_turned", L"d:/" + kDeep + L"/more/more/文件 名.docx",
+                                 L"\\\\?\\d:\\" + kDeep + L"\\more\\more\\文件 名.docx"},
+                    LongPathCase{"share_path", L"\\\\server\\share\\" + kDeep + L"\\a.docx",
+                                 L"\\\\?\\UNC\\server\\share\\" + kDeep + L"\\a.docx"},
+                    LongPathCase{"already_extended", L"\\\\?\\C:\\" + kDeep + L"\\a.docx",
+                                 L"\\\\?\\C:\\" + kDeep + L"\\a.docx"},
+                    LongPathCase{"device_path", L"\\\\.\\C:\\" + kDeep + L"\\a.docx",
+                                 L"\\\\.\\C:\\" + kDeep + L"\\a.docx"},
+                    LongPathCase{"dot_dot_part_unchanged", L"C:\\" + kDeep + L"\\..\\a.docx",
+                                 L"C:\\" + kDeep + L"\\..\\a.docx"},
+                    LongPathCase{"dot_part_unchanged", L"C:\\" + kDeep + L"\\.\\a.docx",
+                                 L"C:\\" + kDeep + L"\\.\\a.docx"},
+                    LongPathCase{"relative_unchanged", kDeep + L"\\" + kDeep, kDeep + L"\\" + kDeep},
+                    LongPathCase{"drive_relative_unchanged", L"C:" + kDeep + L"\\a.docx",
+                                 L"C:" + kDeep + L"\\a.docx"},
+                    LongPathCase{"dots_inside_names_kept", L"C:\\" + kDeep + L"\\..a.\\b..long name.docx",
+                                 L"\\\\?\\C:\\" + kDeep + L"\\..a.\\b..long name.docx"}),
+    [](const testing::TestParamInfo<LongPathCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace velmora

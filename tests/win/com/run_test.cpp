@@ -2,9 +2,13 @@
 // and what the run says of it.
 #include "replace/run.h"
 
+#include <algorithm>
 #include <atomic>
+#include <functional>
+#include <optional>
 
 #include "docx_document.h"
+#include "docx_zip.h"
 #include "standin_support.h"
 
 namespace velmora {
@@ -82,27 +86,109 @@ TEST_F(RunTest, EveryPairReachesEveryDocumentExactlyAsTyped) {
   }
 }
 
-TEST_F(RunTest, BadDocumentsAreReportedAndLeftAsTheyWere) {
-  const fs::path good1 = Copy(L"good1.docx"), good2 = Copy(L"good2.docx");
-  const fs::path readOnly = Copy(L"readonly.docx");
-  fs::permissions(readOnly, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                  fs::perm_options::remove);
-  SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
-  const fs::path corrupt = Write(L"corrupt.docx", "this is no zip");
-  const fs::path missing = folder_.Path() / L"missing.docx";
-  const fs::path locked = Copy(L"locked.docx");
-  const Handle lock(CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-  ASSERT_NE(lock.Get(), nullptr);
-  const std::string before = Bytes(good2);
+// A copy of the sample package with its main part replaced by `mainPart(old main part)`.
+std::string WithMainPart(const std::string& package,
+                         const std::function<std::string(const std::string&)>& mainPart) {
+  docx::Error error;
+  const std::optional<docx::zip::Archive> archive = docx::zip::ReadArchive(package, error);
+  if (!archive) return {};
+  const docx::zip::Entry* entry = docx::zip::FindEntry(*archive, "word/document.xml");
+  if (entry == nullptr) return {};
+  std::size_t budget = docx::zip::kMaxInflatedBytes;
+  const std::optional<std::string> old = docx::zip::Extract(package, *entry, budget, error);
+  if (!old) return {};
+  return docx::zip::WriteArchive(package, *archive, entry, mainPart(*old));
+}
 
-  const auto results = Run(ModeOne({good1, missing, readOnly, corrupt, locked, good2}, L"here", L"there"));
-  EXPECT_EQ(Outcomes(results),
-            (std::vector<Outcome>{Outcome::kReplaced, Outcome::kMissing, Outcome::kReadOnly,
-                                  Outcome::kOpenFailed, Outcome::kInUse, Outcome::kReplaced}));
-  EXPECT_EQ(Bytes(readOnly), before);
-  EXPECT_EQ(Bytes(corrupt), "this is no zip");
-  EXPECT_FALSE(fs::exists(missing));
-  EXPECT_EQ(Paragraphs(good2)[0], u"python-docx was there!");
+// Each kind of bad document among good ones: every bad one is reported with its own outcome and left byte
+// for byte as it was, every good one is replaced, whatever comes before it.
+TEST_F(RunTest, BadDocumentsAreReportedAndLeftAsTheyWere) {
+  const std::string sample = Bytes(Copy(L"sample.docx"));
+  // Long enough that the whole path is past what the word processor opens (259 characters).
+  fs::path deep = folder_.Path();
+  while (deep.wstring().size() < 280) deep /= std::wstring(40, L'd');
+  fs::create_directories(deep);
+
+  struct Bad {
+    fs::path path;
+    std::optional<std::string> bytes;  // none: no file
+    Outcome outcome;
+  };
+  const std::vector<Bad> bads = {
+      {folder_.Path() / L"missing.docx", std::nullopt, Outcome::kMissing},
+      {folder_.Path() / L"empty.docx", "", Outcome::kOpenFailed},
+      {folder_.Path() / L"notes.docx", "Plain text, renamed.\r\nhere\r\n", Outcome::kOpenFailed},
+      {folder_.Path() / L"truncated.docx", sample.substr(0, sample.size() / 2), Outcome::kOpenFailed},
+      // 64 MiB of spaces after the XML declaration: well-formed, but inflates more than 500 to 1.
+      {folder_.Path() / L"bomb.docx",
+       WithMainPart(sample,
+                    [](const std::string& xml) {
+                      const std::size_t body = xml.find("?>") + 2;
+                      return xml.substr(0, body) + std::string(std::size_t{64} << 20, ' ') + xml.substr(body);
+                    }),
+       Outcome::kOpenFailed},
+      {folder_.Path() / L"malformed.docx",
+       WithMainPart(sample, [](const std::string& xml) { return xml.substr(0, xml.size() - 30); }),
+       Outcome::kOpenFailed},
+      // A password-protected document is an OLE compound file, not a zip package.
+      {folder_.Path() / L"protected.docx",
+       std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(4096 - 8, '\0'),
+       Outcome::kOpenFailed},
+      {deep / L"here.docx", sample, Outcome::kOpenFailed},
+      {deep / L"missing.docx", std::nullopt, Outcome::kMissing},
+      {deep / L"readonly.docx", sample, Outcome::kReadOnly},
+      {folder_.Path() / L"readonly.docx", sample, Outcome::kReadOnly},
+      {folder_.Path() / L"locked.docx", sample, Outcome::kInUse},
+  };
+  const auto named = [&](const wchar_t* name) -> const Bad& {
+    return *std::find_if(bads.begin(), bads.end(), [&](const Bad& b) { return b.path.filename() == name; });
+  };
+  ASSERT_FALSE(named(L"bomb.docx").bytes->empty());
+  ASSERT_FALSE(named(L"malformed.docx").bytes->empty());
+  for (const Bad& bad : bads) {
+    if (bad.bytes) std::ofstream(bad.path, std::ios::binary) << *bad.bytes;
+  }
+  ASSERT_GT(named(L"here.docx").path.wstring().size(), 259u);
+  ASSERT_TRUE(fs::exists(named(L"here.docx").path));
+  for (const Bad& bad : bads) {
+    if (bad.path.filename() == L"readonly.docx")
+      SetFileAttributesW(bad.path.c_str(), FILE_ATTRIBUTE_READONLY);
+  }
+
+  // A good document before and after each bad one.
+  std::vector<fs::path> files{Copy(L"好 文件 0.docx")};
+  std::vector<Outcome> expected{Outcome::kReplaced};
+  for (std::size_t i = 0; i < bads.size(); ++i) {
+    files.push_back(bads[i].path);
+    expected.push_back(bads[i].outcome);
+    files.push_back(Copy(L"好 文件 " + std::to_wstring(i + 1) + L".docx"));
+    expected.push_back(Outcome::kReplaced);
+  }
+  RunSettings settings;
+  settings.documentsPerServer = 100;  // one server sees every bad document
+  std::vector<DocumentResult> results;
+  {
+    // Held open, sharing nothing, while the run goes on.
+    const Handle lock(
+        CreateFileW(named(L"locked.docx").path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_NE(lock.Get(), nullptr);
+    results = Run(ModeOne(files, L"here", L"there"), settings);
+  }
+
+  EXPECT_EQ(Outcomes(results), expected);
+  for (std::size_t i = 0; i < bads.size(); ++i) {
+    SCOPED_TRACE(bads[i].path.filename().string());
+    if (bads[i].bytes) {
+      EXPECT_TRUE(Bytes(bads[i].path) == *bads[i].bytes) << "changed";
+    } else {
+      EXPECT_FALSE(fs::exists(bads[i].path));
+    }
+  }
+  for (std::size_t i = 0; i < files.size(); i += 2) {
+    EXPECT_EQ(Paragraphs(files[i]),
+              (std::vector<std::u16string>{u"python-docx was there!", u"python-docx was there too!"}))
+        << files[i];
+  }
 }
 
 TEST_F(RunTest, NoServerMeansNothingChanges) {
