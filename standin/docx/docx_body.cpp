@@ -84,13 +84,22 @@ class BodyWalk {
     if (e.ns == Namespace::Word) {
       if (e.localName == "t") {
         if (e.selfClosing) return Role::Skip;  // an empty <w:t/>: nothing to find in it
-        body_.slots.push_back(
-            {.begin = e.begin, .end = e.end, .tab = false, .prefix = Prefix(e), .text = {}});
+        body_.slots.push_back({.begin = e.begin,
+                               .end = e.end,
+                               .tab = false,
+                               .prefix = Prefix(e),
+                               .declarations = Declarations(),
+                               .text = {}});
         text_.clear();
         return Role::TextSlot;
       }
       if (e.localName == "tab") {
-        body_.slots.push_back({.begin = e.begin, .end = e.end, .tab = true, .prefix = Prefix(e), .text = {}});
+        body_.slots.push_back({.begin = e.begin,
+                               .end = e.end,
+                               .tab = true,
+                               .prefix = Prefix(e),
+                               .declarations = Declarations(),
+                               .text = {}});
         body_.items.push_back({static_cast<std::uint32_t>(body_.slots.size() - 1), u'\t'});
         return Role::TabSlot;
       }
@@ -116,6 +125,19 @@ class BodyWalk {
       if (n == "type" || (n.size() > 5 && n.ends_with(":type"))) return a.rawValue;
     }
     return {};
+  }
+
+  // The namespace declarations of the last start tag, as attributes to write again: an element written in
+  // its place may use a prefix that only its own start tag declared.
+  std::string Declarations() const {
+    std::string out;
+    for (const xml::Attribute& a : reader_.Attributes()) {
+      const std::string_view n = a.qualifiedName;
+      if (n != "xmlns" && !n.starts_with("xmlns:")) continue;
+      const char quote = a.rawValue.find('"') == std::string_view::npos ? '"' : '\'';
+      out.append(" ").append(n).append("=").append(1, quote).append(a.rawValue).append(1, quote);
+    }
+    return out;
   }
 
   static std::string Prefix(const xml::Event& e) {
@@ -205,7 +227,8 @@ class BodyWalk {
 // Writes a touched slot's new content: text goes into w:t elements, tabs become w:tab elements.
 class SlotWriter {
  public:
-  SlotWriter(std::string_view prefix, std::string& out) : prefix_(prefix), out_(out) {}
+  SlotWriter(const Body::Slot& slot, std::string& out)
+      : prefix_(slot.prefix), declarations_(slot.declarations), out_(out) {}
   ~SlotWriter() { Flush(); }
   SlotWriter(const SlotWriter&) = delete;
   SlotWriter& operator=(const SlotWriter&) = delete;
@@ -215,7 +238,7 @@ class SlotWriter {
     for (char16_t c : replacement) {
       if (c == kTab) {
         Flush();
-        out_.append("<").append(prefix_).append("tab/>");
+        out_.append("<").append(prefix_).append("tab").append(declarations_).append("/>");
       } else {
         text_.push_back(c);
       }
@@ -225,13 +248,14 @@ class SlotWriter {
  private:
   void Flush() {
     if (text_.empty()) return;
-    out_.append("<").append(prefix_).append("t xml:space=\"preserve\">");
+    out_.append("<").append(prefix_).append("t").append(declarations_).append(" xml:space=\"preserve\">");
     xml::AppendEscapedText(text_, out_);
     out_.append("</").append(prefix_).append("t>");
     text_.clear();
   }
 
   std::string_view prefix_;
+  std::string_view declarations_;
   std::string& out_;
   std::u16string text_;
 };
@@ -304,7 +328,7 @@ std::size_t ReplaceInBody(const Body& body, std::string_view xml, const Compiled
         const Body::Slot& slot = body.slots[item.slot];  // objects never match, so this is a slot
         Edit edit{slot.begin, slot.end, {}};
         {
-          SlotWriter writer(slot.prefix, edit.xml);
+          SlotWriter writer(slot, edit.xml);
           std::size_t m = next;
           for (std::size_t k = 0; k < length; ++k) {
             const std::size_t at = unit + k;

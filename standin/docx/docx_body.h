@@ -20,8 +20,9 @@ struct Body {
     std::size_t begin = 0;  // bytes of the whole element, start tag to end tag
     std::size_t end = 0;
     bool tab = false;
-    std::string prefix;   // the element's namespace prefix with its colon ("w:"), reused when writing
-    std::u16string text;  // decoded text of a w:t
+    std::string prefix;        // the element's namespace prefix with its colon ("w:"), reused when writing
+    std::string declarations;  // namespace declarations of its start tag (" xmlns:w=..."), kept when writing
+    std::u16string text;       // decoded text of a w:t
   };
   static constexpr std::uint32_t kObject = 0xFFFFFFFF;
   // One piece of a paragraph: a slot, or (slot == kObject) an object shown as `shown`.
