@@ -35,9 +35,18 @@ def windows_path(path):
 
 
 def program_pid():
+    """The program's process in our prefix (other prefixes may run the program at the same time)."""
+    prefix = os.path.realpath(os.environ["WINEPREFIX"])
     for line in subprocess.run(["ps", "-eo", "pid=,args="], capture_output=True, text=True).stdout.splitlines():
         pid, args = line.strip().split(" ", 1)
-        if args.endswith("Velmora.exe") and "wine " not in args and not args.startswith("wine"):
+        if not args.endswith("Velmora.exe") or args.startswith("wine"):
+            continue
+        try:
+            with open(f"/proc/{pid}/environ", "rb") as f:
+                env = dict(v.split(b"=", 1) for v in f.read().split(b"\0") if b"=" in v)
+        except OSError:
+            continue
+        if os.path.realpath(env.get(b"WINEPREFIX", b"").decode()) == prefix:
             return int(pid)
     return None
 
