@@ -200,11 +200,20 @@ std::optional<Archive> ReadArchive(std::string_view bytes, Error& error) {
       e.localEnd += signature ? 16 : 12;
     }
     if (e.localEnd > centralOffset) return Fail(error, truncated);
-    for (const Entry& seen : archive.entries) {
-      if (SameName(seen.name, e.name)) return Fail(error, u"The package names an entry twice.");
-    }
     archive.entries.push_back(std::move(e));
     at = archive.entries.back().centralEnd;
+  }
+
+  // No name twice, ASCII case aside. Sorted, so that tens of thousands of entries take no time.
+  std::vector<std::string> names;
+  names.reserve(archive.entries.size());
+  for (const Entry& e : archive.entries) {
+    names.push_back(e.name);
+    std::transform(names.back().begin(), names.back().end(), names.back().begin(), AsciiLower);
+  }
+  std::sort(names.begin(), names.end());
+  if (std::adjacent_find(names.begin(), names.end()) != names.end()) {
+    return Fail(error, u"The package names an entry twice.");
   }
 
   // Entries that share bytes are a known trick of decompression bombs; no writer makes them.
