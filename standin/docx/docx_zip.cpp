@@ -133,14 +133,17 @@ std::optional<Archive> ReadArchive(std::string_view bytes, Error& error) {
   }
   if (end == std::string_view::npos) return Fail(error, truncated);
   const std::u16string zip64 = u"The package uses ZIP64, which is not supported.";
-  if (end >= 20 && Get32(bytes, end - 20) == kZip64LocatorSignature) return Fail(error, zip64);
   const std::uint16_t disk = Get16(bytes, end + 4);
   const std::uint16_t centralDisk = Get16(bytes, end + 6);
   const std::uint16_t entriesHere = Get16(bytes, end + 8);
   const std::uint16_t entryCount = Get16(bytes, end + 10);
   const std::uint32_t centralSize = Get32(bytes, end + 12);
   const std::uint32_t centralOffset = Get32(bytes, end + 16);
-  if (entryCount == 0xFFFF || centralSize == 0xFFFFFFFF || centralOffset == 0xFFFFFFFF)
+  // A ZIP64 locator lies right before the end record, after the central directory; the same bytes inside
+  // the directory (in an entry's comment, say) are no locator.
+  const bool locator = end >= 20 && end - 20 >= std::size_t{centralOffset} + centralSize &&
+                       Get32(bytes, end - 20) == kZip64LocatorSignature;
+  if (locator || entryCount == 0xFFFF || centralSize == 0xFFFFFFFF || centralOffset == 0xFFFFFFFF)
     return Fail(error, zip64);
   if (disk != 0 || centralDisk != 0 || entriesHere != entryCount) {
     return Fail(error, u"The package is split over several disks, which is not supported.");
