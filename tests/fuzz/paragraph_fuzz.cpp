@@ -140,6 +140,16 @@ std::u16string AsStored(std::u16string_view text) {
   return out;
 }
 
+// The engine's own text conversions: valid UTF-8 comes back as it was; the lenient form drops nothing.
+void CheckConversions(std::string_view line) {
+  std::u16string strict;
+  if (docx::Utf8ToUtf16(line, strict)) {
+    Require(docx::ToUtf8(strict) == line, "valid UTF-8 converts both ways unchanged");
+    Require(docx::Utf8ToUtf16Lenient(line) == strict, "the lenient form agrees on valid UTF-8");
+  }
+  Require(docx::Utf8ToUtf16Lenient(line).empty() == line.empty(), "the lenient form drops nothing");
+}
+
 void CheckSlots(const docx::Body& body, std::size_t xmlSize) {
   std::size_t previousEnd = 0;
   for (const docx::Body::Slot& slot : body.slots) {
@@ -161,12 +171,16 @@ void CheckSlots(const docx::Body& body, std::size_t xmlSize) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
+  const std::string_view findLine = TakeLine(rest);
+  const std::string_view replaceLine = TakeLine(rest);
   docx::FindRequest request;
   request.matchCase = (data[0] & 1) != 0;
   request.matchWholeWord = (data[0] & 2) != 0;
-  request.findText = Utf16Of(TakeLine(rest));
-  request.replaceWith = Utf16Of(TakeLine(rest));
+  request.findText = Utf16Of(findLine);
+  request.replaceWith = Utf16Of(replaceLine);
   const std::string_view xml = rest;
+
+  CheckConversions(findLine);
 
   std::string error;
   const std::optional<docx::Body> body = docx::ReadBody(xml, error);
