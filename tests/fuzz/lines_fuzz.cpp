@@ -119,6 +119,67 @@ void CheckFault(const v::RunInput& input, const v::CheckFault& fault) {
   }
 }
 
+// Find-and-replace all, leftmost and without overlaps, the way a piece's Find.Execute works on a text.
+std::wstring ReplaceAll(std::wstring_view text, std::wstring_view find, std::wstring_view with) {
+  std::wstring out;
+  std::size_t at = 0;
+  for (std::size_t hit = text.find(find); !find.empty() && hit != std::wstring_view::npos;
+       hit = text.find(find, at)) {
+    out.append(text.substr(at, hit - at)).append(with);
+    at = hit + find.size();
+  }
+  out.append(text.substr(at));
+  return out;
+}
+
+// The caret codes the calls use: "^^" is one caret.
+std::wstring Unescape(std::wstring_view text) {
+  std::wstring out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    out += text[i];
+    if (text[i] == L'^' && i + 1 < text.size() && text[i + 1] == L'^') ++i;
+  }
+  return out;
+}
+
+bool IsHigh(wchar_t c) {
+  return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLow(wchar_t c) {
+  return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// The calls that carry one pair: each within the limit, pieces cut between characters, and together,
+// applied one after another to the find text, they leave exactly the replacement.
+void CheckExecutes(const std::wstring& find, const std::wstring& replace) {
+  const std::vector<v::ExecuteCall> calls = v::PlanExecutes(find, replace);
+  Require(!calls.empty(), "a planned pair can be sent");
+  Require(calls.front().findText == v::EscapeForFind(find), "the first call finds the text");
+  std::wstring pieces;
+  for (std::size_t i = 0; i < calls.size(); ++i) {
+    const v::ExecuteCall& call = calls[i];
+    Require(v::Utf16Length(call.findText) <= v::kFindTextLimit &&
+                v::Utf16Length(call.replaceWith) <= v::kFindTextLimit,
+            "every call within the limit");
+    std::wstring_view piece = call.replaceWith;
+    if (i + 1 < calls.size()) {
+      Require(calls[i + 1].findText == v::kPieceMarker && piece.ends_with(v::kPieceMarker),
+              "each piece but the last hands over through the marker");
+      piece.remove_suffix(v::kPieceMarker.size());
+    }
+    Require(std::count(piece.begin(), piece.end(), L'^') % 2 == 0, "no piece cuts a doubled caret");
+    Require(pieces.empty() || piece.empty() || !(IsHigh(pieces.back()) && IsLow(piece.front())),
+            "no piece cuts a surrogate pair");
+    pieces += piece;
+  }
+  Require(pieces == v::EscapeForFind(replace), "the pieces make the whole replacement");
+  if (replace.find(v::kPieceMarker) != std::wstring::npos) return;  // the user's text would hold the marker
+  std::wstring text = find;
+  for (const v::ExecuteCall& call : calls)
+    text = ReplaceAll(text, Unescape(call.findText), Unescape(call.replaceWith));
+  Require(text == replace, "the calls leave the replacement");
+}
+
 void CheckPlan(const v::RunInput& input, const v::RunPlan& plan, std::size_t perServer) {
   const std::vector<std::wstring> finds = v::SplitLines(input.findBox);
   const std::vector<std::wstring> documents = v::RunDocuments(input);
@@ -148,6 +209,7 @@ void CheckPlan(const v::RunInput& input, const v::RunPlan& plan, std::size_t per
       Require(v::EscapedLength(d.pairs[k].find) <= v::kFindTextLimit,
               "no pair with a find text over the limit");
       Require(d.pairs[k].find == finds[k] && d.pairs[k].replace == replaces[k], "pairs line by line");
+      if (i == toOpen.front()) CheckExecutes(d.pairs[k].find, d.pairs[k].replace);
     }
   }
 
