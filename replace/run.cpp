@@ -119,9 +119,11 @@ std::optional<Outcome> CheckDocumentFile(const std::wstring& path) {
   const std::wstring checked = ExtendedLengthPath(path);
   const DWORD attributes = GetFileAttributesW(checked.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
+    // A name too long to look up, or no right to look, says nothing of whether the file is there: the
+    // word processor tells what it makes of it.
     const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Outcome::kMissing;
-    return std::nullopt;  // not known to be missing: the word processor tells what it makes of it
+    if (error == ERROR_FILENAME_EXCED_RANGE || error == ERROR_ACCESS_DENIED) return std::nullopt;
+    return Outcome::kMissing;
   }
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Outcome::kMissing;
   if (attributes & FILE_ATTRIBUTE_READONLY) return Outcome::kReadOnly;
