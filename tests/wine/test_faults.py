@@ -7,32 +7,11 @@ import docx
 
 from conftest import SAME_TEXT, wait_until
 import test_same_text_window as same_text
-from test_run import RESULTS, copy_sample, message, paragraphs, results_text, set_fault
+from test_run import RESULTS, copy_sample, message, own_servers, paragraphs, results_text, set_fault
 
 FIND_BOX = "编辑框_被替换内容"
 REPLACE_BOX = "编辑框_替换内容"
 EMOJI = "\U0001F600"  # a surrogate pair in the window: 2 of the 255 units a find text may have
-
-
-def own_servers():
-    """Process ids of the stand-in servers of this test run's wine prefix (others may run beside it)."""
-    prefix = os.environ.get("WINEPREFIX")
-    found = []
-    for pid in filter(str.isdigit, os.listdir("/proc")):
-        try:
-            with open(f"/proc/{pid}/cmdline", "rb") as f:
-                if b"WordStandIn.exe" not in f.read():
-                    continue
-            with open(f"/proc/{pid}/environ", "rb") as f:
-                env = dict(e.split(b"=", 1) for e in f.read().split(b"\0") if b"=" in e)
-            with open(f"/proc/{pid}/stat", "rb") as f:
-                if f.read().rsplit(b")", 1)[1].split()[0] == b"Z":
-                    continue
-        except OSError:
-            continue
-        if prefix is None or env.get(b"WINEPREFIX", b"").decode() == prefix:
-            found.append(int(pid))
-    return found
 
 
 def start_with(app, folder, names, find, replace):
