@@ -124,9 +124,23 @@ def styled(paragraph, text, style):
 
 def add_paragraphs(document, rng, count, keys):
     """Paragraphs of Chinese and Latin text, each with a name split over two runs of different formatting,
-    one in a case variant, and now and then a line break."""
+    one in a case variant, and now and then a line break. They are made in scratch documents, 200 at a time,
+    and moved over: python-docx looks for the body's end on every paragraph it adds, which adds up to
+    quadratic time for tens of thousands of paragraphs."""
+    import docx
+    from docx.oxml.ns import qn
+    end = document.element.body[-1]  # the section properties: paragraphs go before them
+    scratch = None
+
+    def move():
+        for made in list(scratch.element.body.iterchildren(qn("w:p"))):
+            end.addprevious(made)
     for i in range(count):
-        p = document.add_paragraph()
+        if i % 200 == 0:
+            if scratch is not None:
+                move()
+            scratch = docx.Document()
+        p = scratch.add_paragraph()
         p.add_run(f"第{i}条 甲方 与 Example Ltd. " + words(rng, rng.randint(6, 14)) + " ")
         t = term(rng, keys)
         cut = rng.randint(1, len(t) - 1)
@@ -138,6 +152,8 @@ def add_paragraphs(document, rng, count, keys):
         if i % 25 == 24:
             p.add_run().add_break()
             p.add_run("续 " + term(rng, keys))
+    if scratch is not None:
+        move()
 
 
 def make_document(path, seed, keys, paragraphs=100, table=True):
