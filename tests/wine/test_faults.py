@@ -7,7 +7,7 @@ import docx
 
 from conftest import SAME_TEXT, wait_until
 import test_same_text_window as same_text
-from test_run import RESULTS, copy_sample, message, own_servers, paragraphs, results_text, set_fault
+from test_run import RESULTS, answer_message, copy_sample, own_servers, paragraphs, results_text, set_fault
 
 FIND_BOX = "编辑框_被替换内容"
 REPLACE_BOX = "编辑框_替换内容"
@@ -75,10 +75,7 @@ def test_huge_boxes_are_taken_and_their_faults_told(app, tmp_path):
             app.set_text(SAME_TEXT, box, content)  # a big text outlasts the inspector's wait: await it
             wait_until(lambda: app.control(SAME_TEXT, box)["text"] == content, timeout=60, what=f"{box} filled")
         app.click(SAME_TEXT, "按钮1")
-        box = message(app)
-        assert box["title"] == caption and text in box["texts"]
-        app.key("Return")
-        wait_until(lambda: not app.inspector.command("dialogs"), what="the message to close")
+        answer_message(app, caption, text)
     assert RESULTS not in app.windows()
     assert (tmp_path / "a.docx").read_bytes() == before
     assert not own_servers()

@@ -68,6 +68,14 @@ def message(app):
     return wait_until(lambda: app.inspector.command("dialogs"), what="a message box")[0]
 
 
+def answer_message(app, caption, text):
+    """Waits for the message box, checks its caption and text, and closes it with Enter."""
+    box = message(app)
+    assert box["title"] == caption and text in box["texts"]
+    app.key("Return")
+    wait_until(lambda: not app.inspector.command("dialogs"), what="the message to close")
+
+
 def test_mode_one_replaces_every_document_and_reports_each(app, tmp_path):
     names = ["a b.docx", "b.docx", "bad.docx", "locked.docx"]  # typed into the dialog: ASCII only
     for n in names[:2] + names[3:]:
@@ -113,10 +121,7 @@ def test_faults_of_the_input_are_told_and_nothing_starts(app, tmp_path, find, re
     app.set_text(SAME_TEXT, "编辑框_被替换内容", find)
     app.set_text(SAME_TEXT, "编辑框_替换内容", replace)
     app.click(SAME_TEXT, "按钮1")
-    box = message(app)
-    assert box["title"] == caption and text in box["texts"]
-    app.key("Return")
-    wait_until(lambda: not app.inspector.command("dialogs"), what="the message to close")
+    answer_message(app, caption, text)
     assert RESULTS not in app.windows()
     assert (tmp_path / "a.docx").read_bytes() == before
 

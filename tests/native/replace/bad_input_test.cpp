@@ -11,6 +11,7 @@
 
 #include "replace/find_text.h"
 #include "replace/run_input.h"
+#include "replace_model.h"
 
 namespace velmora {
 namespace {
@@ -26,32 +27,7 @@ RunInput ModeOne(std::wstring findBox, std::wstring replaceBox) {
   return input;
 }
 
-// "^^" in a sent text is one caret; any other caret starts a special code, which no case here may send.
-std::wstring Literal(const std::wstring& sent) {
-  std::wstring text;
-  for (std::size_t i = 0; i < sent.size(); ++i) {
-    text += sent[i];
-    if (sent[i] == L'^') {
-      EXPECT_TRUE(i + 1 < sent.size() && sent[i + 1] == L'^') << "a caret code was sent at " << i;
-      ++i;
-    }
-  }
-  return text;
-}
-
-// Replace all: every occurrence, left to right, and the inserted text is not searched again.
-std::wstring ReplaceAll(const std::wstring& text, const ExecuteCall& call) {
-  const std::wstring find = Literal(call.findText);
-  const std::wstring replace = Literal(call.replaceWith);
-  std::wstring out;
-  std::size_t at = 0;
-  for (std::size_t hit; (hit = text.find(find, at)) != std::wstring::npos; at = hit + find.size()) {
-    out.append(text, at, hit - at);
-    out += replace;
-  }
-  out.append(text, at);
-  return out;
-}
+using testing_model::ApplyExecute;
 
 // What a document's text becomes when the run's calls for every pair are applied in line order.
 std::wstring Apply(std::wstring text, const std::vector<ReplacePair>& pairs) {
@@ -61,7 +37,7 @@ std::wstring Apply(std::wstring text, const std::vector<ReplacePair>& pairs) {
     for (const ExecuteCall& call : calls) {
       EXPECT_LE(Utf16Length(call.findText), kFindTextLimit);
       EXPECT_LE(Utf16Length(call.replaceWith), kFindTextLimit);
-      text = ReplaceAll(text, call);
+      ApplyExecute(text, call);
     }
   }
   return text;

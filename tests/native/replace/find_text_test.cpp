@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "replace_model.h"
+
 namespace velmora {
 namespace {
 
@@ -23,32 +25,8 @@ std::wstring A(std::size_t n) {
   return std::wstring(n, L'a');
 }
 
-// What the find-and-replace makes of an escaped text: "^^" is one caret.
-std::wstring Unescape(const std::wstring& escaped) {
-  std::wstring text;
-  for (std::size_t i = 0; i < escaped.size(); ++i) {
-    text += escaped[i];
-    if (escaped[i] == L'^') {
-      EXPECT_TRUE(i + 1 < escaped.size() && escaped[i + 1] == L'^') << "lone caret at " << i;
-      ++i;
-    }
-  }
-  return text;
-}
-
-// Replace all, as the word processor does it for one Execute with literal texts.
-void ApplyExecute(std::wstring& document, const ExecuteCall& call) {
-  const std::wstring find = Unescape(call.findText);
-  const std::wstring replace = Unescape(call.replaceWith);
-  std::wstring out;
-  std::size_t at = 0;
-  for (std::size_t hit; (hit = document.find(find, at)) != std::wstring::npos; at = hit + find.size()) {
-    out.append(document, at, hit - at);
-    out += replace;
-  }
-  out.append(document, at);
-  document = out;
-}
+using testing_model::ApplyExecute;
+using testing_model::Unescape;
 
 bool IsHighSurrogate(wchar_t c) {
   return static_cast<std::uint32_t>(c) >= 0xD800 && static_cast<std::uint32_t>(c) <= 0xDBFF;
