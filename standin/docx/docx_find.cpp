@@ -40,6 +40,20 @@ bool TouchesWord(const std::vector<char32_t>& units, std::size_t index) {
   return u != kBarrier && IsWordCharacter(static_cast<char16_t>(u));
 }
 
+bool IsHighSurrogate(char32_t u) {
+  return u >= 0xD800 && u <= 0xDBFF;
+}
+bool IsLowSurrogate(char32_t u) {
+  return u >= 0xDC00 && u <= 0xDFFF;
+}
+
+// A character above U+FFFF is two units; a find text holding half of one must not take half of it from the
+// document, which would leave the other half to be stored as U+FFFD.
+bool CutsAPair(const std::vector<char32_t>& units, std::size_t begin, std::size_t end) {
+  return (begin > 0 && IsHighSurrogate(units[begin - 1]) && IsLowSurrogate(units[begin])) ||
+         (end < units.size() && IsHighSurrogate(units[end - 1]) && IsLowSurrogate(units[end]));
+}
+
 }  // namespace
 
 std::variant<std::u16string, Error> ParseFindText(std::u16string_view given) {
@@ -152,7 +166,7 @@ std::vector<Match> FindMatches(const CompiledFind& find, const std::vector<char3
     const bool whole =
         !find.matchWholeWord || ((match.begin == 0 || !TouchesWord(units, match.begin - 1)) &&
                                  (match.end == units.size() || !TouchesWord(units, match.end)));
-    if (whole) {
+    if (whole && !CutsAPair(units, match.begin, match.end)) {
       matches.push_back(match);
       j = 0;
     } else {

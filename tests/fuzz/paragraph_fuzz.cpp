@@ -123,6 +123,12 @@ std::vector<docx::Match> NaiveMatches(const docx::CompiledFind& find, const std:
       hit = (i == 0 || !IsWordAt(units, i - 1)) &&
             (i + p.size() == units.size() || !IsWordAt(units, i + p.size()));
     }
+    // Never half of a surrogate pair at either end.
+    auto pairAt = [&units](std::size_t k) {
+      return k > 0 && k < units.size() && units[k - 1] >= 0xD800 && units[k - 1] <= 0xDBFF &&
+             units[k] >= 0xDC00 && units[k] <= 0xDFFF;
+    };
+    if (hit && (pairAt(i) || pairAt(i + p.size()))) hit = false;
     if (hit) {
       matches.push_back({i, i + p.size()});
       i += p.size();

@@ -207,6 +207,15 @@ TEST(FindMatches, LeftToRightWithoutOverlap) {
       {u"a^tb", false, false, u"a\tb", {{0, 3}}},
       {u"a^pb", false, false, u"a\rb", {}},
       {u"σ", false, false, u"ΣΑΣ ς", {{0, 1}, {2, 3}, {4, 5}}},
+      // Half of a character above U+FFFF never matches; the whole one does.
+      {u"\xD83D", true, false, u"a\U0001F600b\xD83D", {{4, 5}}},
+      {u"\xDE00"
+       u"b",
+       true,
+       false,
+       u"a\U0001F600b",
+       {}},
+      {u"\U0001F600", true, false, u"\U0001F600\U0001F600", {{0, 2}, {2, 4}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(Show(c.find) + " in " + Show(c.text));
