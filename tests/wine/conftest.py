@@ -144,7 +144,7 @@ def inspector():
 def app(inspector):
     a = App(inspector)
     try:
-        a.wait_window(SELECTION)
+        a.wait_window(SELECTION, timeout=60)  # wine's start-up is at times slow on a busy machine
         wait_until(lambda: a.focus(SELECTION), what="first focus")
         yield a
     finally:
